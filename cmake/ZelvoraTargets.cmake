@@ -1,0 +1,12 @@
+# Settings shared by every Windows program and test of the project.
+
+# Our own code is compiled with warnings on and fatal.
+function(zelvora_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
+
+# A built .exe needs nothing but Windows' own DLLs (and CEF's, for the shell):
+# the MinGW runtime is linked in statically.
+function(zelvora_static_runtime target)
+  target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+endfunction()

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks to build and test Zelvora.
+# Idempotent: packages that are already present are skipped, and apt is not
+# touched at all when nothing is missing.
+set -euo pipefail
+
+export DEBIAN_FRONTEND=noninteractive
+
+# Debian packages we need, by the command or file that shows they are there.
+need=()
+want() {  # want PACKAGE [TEST-PATH]
+  local pkg=$1 probe=${2:-}
+  if [ -n "$probe" ]; then
+    [ -e "$probe" ] && return 0
+  elif dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed'; then
+    return 0
+  fi
+  need+=("$pkg")
+}
+
+want cmake /usr/bin/cmake
+want make /usr/bin/make
+want g++-mingw-w64-i686 /usr/bin/i686-w64-mingw32-g++
+want googletest /usr/src/googletest/CMakeLists.txt
+want libbenchmark-dev /usr/include/benchmark/benchmark.h
+want g++ /usr/bin/g++
+want wine /usr/bin/wine
+want wine32:i386
+want xvfb /usr/bin/Xvfb
+want xdotool /usr/bin/xdotool
+want x11-utils /usr/bin/xwininfo
+want wixl /usr/bin/wixl
+want msitools /usr/bin/msiinfo
+want icoutils /usr/bin/icotool
+want chromium /usr/bin/chromium
+want clang-format /usr/bin/clang-format
+
+if [ ${#need[@]} -eq 0 ]; then
+  echo "setup: everything is installed"
+  exit 0
+fi
+
+echo "setup: installing ${need[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+echo "setup: done"

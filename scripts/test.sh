@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Runs every test: installs what is missing, builds the tests and runs them
+# with ctest under Wine, on an X display and a Wine prefix of this run's own.
+# Whatever it started is stopped again, also when a test fails.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+
+build=$root/build/test
+cmake -S "$root" -B "$build" \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-mingw.cmake" \
+  -DCMAKE_BUILD_TYPE=Debug -DZELVORA_BUILD_TESTS=ON >/dev/null
+cmake --build "$build" -j"$(nproc)"
+
+run=$(mktemp -d /tmp/zelvora-test.XXXXXX)
+xvfb_pid=
+cleanup() {
+  WINEPREFIX=$run/wine wineserver -k 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$run"
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display itself and tells us its number once it is ready.
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$run/display" \
+  >"$run/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$run/display" ] && break
+  sleep 0.1
+done
+[ -s "$run/display" ] || { echo "test: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$(head -n1 "$run/display")
+
+# A new 32-bit prefix that never offers to download Mono or Gecko.
+export WINEPREFIX=$run/wine WINEARCH=win32 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$WINEPREFIX"
+wineserver -p  # One server for the whole run: each test starts faster.
+timeout 300 wineboot -i >/dev/null 2>&1
+
+ctest --test-dir "$build" --output-on-failure "$@"

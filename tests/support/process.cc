@@ -1,0 +1,109 @@
+#include "support/process.h"
+
+#include <vector>
+
+namespace test_support {
+
+std::wstring ProgramDir() {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring dir(path, length);
+  return dir.substr(0, dir.find_last_of(L'\\'));
+}
+
+Process::Process(const std::wstring& command_line,
+                 const std::wstring& current_dir) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  std::vector<wchar_t> buffer(command_line.begin(), command_line.end());
+  buffer.push_back(L'\0');
+  if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0,
+                      nullptr,
+                      current_dir.empty() ? nullptr : current_dir.c_str(),
+                      &startup, &info_)) {
+    info_ = {};
+  }
+}
+
+Process::~Process() {
+  if (info_.hProcess) {
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+  }
+}
+
+bool Process::Wait(DWORD timeout_ms) {
+  return started() &&
+         WaitForSingleObject(info_.hProcess, timeout_ms) == WAIT_OBJECT_0;
+}
+
+DWORD Process::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  if (started())
+    GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
+void Process::Kill() {
+  if (started() && ExitCode() == STILL_ACTIVE) {
+    TerminateProcess(info_.hProcess, 1);
+    WaitForSingleObject(info_.hProcess, 5000);
+  }
+}
+
+long RunAndWait(const std::wstring& command_line,
+                const std::wstring& current_dir,
+                DWORD timeout_ms) {
+  Process process(command_line, current_dir);
+  if (!process.Wait(timeout_ms)) {
+    process.Kill();
+    return -1;
+  }
+  return static_cast<long>(process.ExitCode());
+}
+
+TempDir::TempDir() {
+  wchar_t base[MAX_PATH];
+  GetTempPathW(MAX_PATH, base);
+  for (unsigned n = GetTickCount() ^ GetCurrentProcessId();; ++n) {
+    std::wstring candidate = std::wstring(base) + L"zelvora-test-" +
+                             std::to_wstring(n);
+    if (CreateDirectoryW(candidate.c_str(), nullptr)) {
+      path_ = candidate;
+      return;
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS)
+      return;
+  }
+}
+
+TempDir::~TempDir() {
+  if (!path_.empty())
+    RemoveTree(path_);
+}
+
+void RemoveTree(const std::wstring& dir) {
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &entry);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = entry.cFileName;
+      if (name == L"." || name == L"..")
+        continue;
+      const std::wstring path = dir + L"\\" + name;
+      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(path);
+      else
+        DeleteFileW(path.c_str());
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+  }
+  RemoveDirectoryW(dir.c_str());
+}
+
+bool FileExists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace test_support

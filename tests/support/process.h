@@ -1,0 +1,79 @@
+// Starting and watching other programs from a test.
+
+#ifndef ZELVORA_TESTS_SUPPORT_PROCESS_H_
+#define ZELVORA_TESTS_SUPPORT_PROCESS_H_
+
+#include <windows.h>
+
+#include <string>
+
+namespace test_support {
+
+// The directory holding the running test program; the built programs and
+// test data lie beside it. No trailing backslash.
+std::wstring ProgramDir();
+
+// A started process; the handles close when it goes.
+class Process {
+ public:
+  // Starts |command_line| in |current_dir| (empty: this process's).
+  Process(const std::wstring& command_line, const std::wstring& current_dir);
+  ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  bool started() const { return info_.hProcess != nullptr; }
+  DWORD id() const { return info_.dwProcessId; }
+  HANDLE handle() const { return info_.hProcess; }
+
+  // Waits up to |timeout_ms| for the end; returns false if still running.
+  bool Wait(DWORD timeout_ms);
+  DWORD ExitCode() const;
+  void Kill();
+
+ private:
+  PROCESS_INFORMATION info_ = {};
+};
+
+// Runs |command_line| to its end (at most |timeout_ms|) and returns its exit
+// code, or -1 when it could not be started or did not end in time.
+long RunAndWait(const std::wstring& command_line,
+                const std::wstring& current_dir,
+                DWORD timeout_ms);
+
+// A fresh empty directory under the temp folder, removed with its contents
+// when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::wstring& path() const { return path_; }
+
+ private:
+  std::wstring path_;
+};
+
+// Removes a directory tree with the shell's own file calls; used to clean
+// up after tests.
+void RemoveTree(const std::wstring& dir);
+
+bool FileExists(const std::wstring& path);
+
+// Polls |condition| every 50 ms for up to |timeout_ms|; true once it holds.
+template <typename Condition>
+bool WaitFor(Condition condition, DWORD timeout_ms) {
+  const ULONGLONG end = GetTickCount64() + timeout_ms;
+  for (;;) {
+    if (condition())
+      return true;
+    if (GetTickCount64() >= end)
+      return false;
+    Sleep(50);
+  }
+}
+
+}  // namespace test_support
+
+#endif  // ZELVORA_TESTS_SUPPORT_PROCESS_H_
