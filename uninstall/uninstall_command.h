@@ -16,7 +16,8 @@ constexpr size_t kMaxProductCodeLength = kParamsSize - 14;
 // Writes "/uninstall {<product_code>}" into |params|, the code verbatim.
 // Returns false, leaving |params| an empty string, when the code is longer
 // than kMaxProductCodeLength: it is never cut short.
-bool BuildUninstallParams(const char* product_code, char (&params)[kParamsSize]);
+bool BuildUninstallParams(const char* product_code,
+                          char (&params)[kParamsSize]);
 
 // Writes "<system_dir>\msiexec.exe" into |path| of |path_size| bytes.
 // |system_dir| is what GetSystemDirectoryA reported: |dir_length| characters,

@@ -89,8 +89,8 @@ PeImage ReadPeImage(const std::wstring& path) {
     }
   }
 
-  HMODULE module = LoadLibraryExW(path.c_str(), nullptr,
-                                  LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE module =
+      LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (module) {
     image.manifest = ResourceText(module, MAKEINTRESOURCEW(1), RT_MANIFEST);
     FreeLibrary(module);
@@ -101,23 +101,23 @@ PeImage ReadPeImage(const std::wstring& path) {
 
 std::vector<IconImage> IconGroup(const std::wstring& path, int group_id) {
   std::vector<IconImage> images;
-  HMODULE module = LoadLibraryExW(path.c_str(), nullptr,
-                                  LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE module =
+      LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!module)
     return images;
   const std::string data =
       ResourceText(module, MAKEINTRESOURCEW(group_id), RT_GROUP_ICON);
   if (data.size() >= 6) {
     const auto* dir = reinterpret_cast<const GroupIconDir*>(data.data());
-    for (int i = 0; i < dir->count &&
-                    6 + (i + 1) * sizeof(GroupIconEntry) <= data.size();
+    for (int i = 0;
+         i < dir->count && 6 + (i + 1) * sizeof(GroupIconEntry) <= data.size();
          ++i) {
       const GroupIconEntry& e = dir->entries[i];
       // The image itself must be there too.
       if (!FindResourceW(module, MAKEINTRESOURCEW(e.id), RT_ICON))
         continue;
-      images.push_back({e.width ? e.width : 256, e.height ? e.height : 256,
-                        e.bit_count});
+      images.push_back(
+          {e.width ? e.width : 256, e.height ? e.height : 256, e.bit_count});
     }
   }
   FreeLibrary(module);

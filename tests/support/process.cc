@@ -66,8 +66,8 @@ TempDir::TempDir() {
   wchar_t base[MAX_PATH];
   GetTempPathW(MAX_PATH, base);
   for (unsigned n = GetTickCount() ^ GetCurrentProcessId();; ++n) {
-    std::wstring candidate = std::wstring(base) + L"zelvora-test-" +
-                             std::to_wstring(n);
+    std::wstring candidate =
+        std::wstring(base) + L"zelvora-test-" + std::to_wstring(n);
     if (CreateDirectoryW(candidate.c_str(), nullptr)) {
       path_ = candidate;
       return;

@@ -4,9 +4,9 @@
 #include <windows.h>
 
 int main() {
-  HANDLE file = CreateFileA("planted-msiexec-ran.txt", GENERIC_WRITE, 0,
-                            nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
+  HANDLE file =
+      CreateFileA("planted-msiexec-ran.txt", GENERIC_WRITE, 0, nullptr,
+                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE)
     CloseHandle(file);
   return 0;
