@@ -6,7 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 
-build=$root/build/test
+build=${ZELVORA_BUILD_DIR:-$root/build/test}
 cmake -S "$root" -B "$build" \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-mingw.cmake" \
   -DCMAKE_BUILD_TYPE=Debug -DZELVORA_BUILD_TESTS=ON >/dev/null
@@ -38,5 +38,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$WINEPREFIX"
 wineserver -p  # One server for the whole run: each test starts faster.
 timeout 300 wineboot -i >/dev/null 2>&1
+# No window manager runs on the display: let Wine manage its windows
+# itself, instead of waiting for one to map and unmap them.
+wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
 
 ctest --test-dir "$build" --output-on-failure "$@"

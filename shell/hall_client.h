@@ -1,0 +1,99 @@
+// The one client object through which CEF reports every browser's events.
+
+#ifndef ZELVORA_SHELL_HALL_CLIENT_H_
+#define ZELVORA_SHELL_HALL_CLIENT_H_
+
+#include <windows.h>
+
+#include <list>
+
+#include "include/cef_client.h"
+
+// Command ids of the shell's own, in CEF's range for client commands.
+enum HallMenuId {
+  MENU_ID_HALL_CLEAR_CACHE = MENU_ID_USER_FIRST + 1001,  // 27501
+  MENU_ID_HALL_RELOAD = MENU_ID_USER_FIRST + 1002,       // 27502
+};
+
+class HallClient : public CefClient,
+                   public CefDisplayHandler,
+                   public CefLifeSpanHandler,
+                   public CefContextMenuHandler,
+                   public CefKeyboardHandler,
+                   public CefLoadHandler {
+ public:
+  HallClient();
+
+  // CefClient methods: this object serves every role it implements.
+  CefRefPtr<CefContextMenuHandler> GetContextMenuHandler() OVERRIDE {
+    return this;
+  }
+  CefRefPtr<CefDisplayHandler> GetDisplayHandler() OVERRIDE { return this; }
+  CefRefPtr<CefKeyboardHandler> GetKeyboardHandler() OVERRIDE { return this; }
+  CefRefPtr<CefLifeSpanHandler> GetLifeSpanHandler() OVERRIDE { return this; }
+  CefRefPtr<CefLoadHandler> GetLoadHandler() OVERRIDE { return this; }
+
+  // CefDisplayHandler methods (hall_client.cc):
+  void OnTitleChange(CefRefPtr<CefBrowser> browser,
+                     const CefString& title) OVERRIDE;
+
+  // CefLifeSpanHandler methods (hall_client.cc):
+  bool OnBeforePopup(CefRefPtr<CefBrowser> browser,
+                     CefRefPtr<CefFrame> frame,
+                     const CefString& target_url,
+                     const CefString& target_frame_name,
+                     WindowOpenDisposition target_disposition,
+                     bool user_gesture,
+                     const CefPopupFeatures& popupFeatures,
+                     CefWindowInfo& windowInfo,
+                     CefRefPtr<CefClient>& client,
+                     CefBrowserSettings& settings,
+                     bool* no_javascript_access) OVERRIDE;
+  void OnAfterCreated(CefRefPtr<CefBrowser> browser) OVERRIDE;
+  bool DoClose(CefRefPtr<CefBrowser> browser) OVERRIDE;
+  void OnBeforeClose(CefRefPtr<CefBrowser> browser) OVERRIDE;
+
+  // CefContextMenuHandler methods (context_menu.cc):
+  void OnBeforeContextMenu(CefRefPtr<CefBrowser> browser,
+                           CefRefPtr<CefFrame> frame,
+                           CefRefPtr<CefContextMenuParams> params,
+                           CefRefPtr<CefMenuModel> model) OVERRIDE;
+  bool OnContextMenuCommand(CefRefPtr<CefBrowser> browser,
+                            CefRefPtr<CefFrame> frame,
+                            CefRefPtr<CefContextMenuParams> params,
+                            int command_id,
+                            EventFlags event_flags) OVERRIDE;
+
+  // CefKeyboardHandler methods (escape_key.cc):
+  bool OnPreKeyEvent(CefRefPtr<CefBrowser> browser,
+                     const CefKeyEvent& event,
+                     CefEventHandle os_event,
+                     bool* is_keyboard_shortcut) OVERRIDE;
+
+  // CefLoadHandler methods (error_page.cc):
+  void OnLoadError(CefRefPtr<CefBrowser> browser,
+                   CefRefPtr<CefFrame> frame,
+                   ErrorCode errorCode,
+                   const CefString& errorText,
+                   const CefString& failedUrl) OVERRIDE;
+
+ private:
+  ~HallClient() OVERRIDE;
+
+  // Switches |window| between its own placement and the expanded one.
+  void ToggleExpandedPlacement(HWND window);
+
+  // Open browsers, oldest first; each listed one is kept alive by the list.
+  typedef std::list<CefRefPtr<CefBrowser>> BrowserList;
+  BrowserList browser_list_;
+
+  // Expanded by the Escape key and not restored since; shared by every
+  // browser of this client.
+  bool window_expanded_;
+  // Outer rectangle at the last expansion; read only while expanded.
+  RECT saved_window_rect_;
+
+  IMPLEMENT_REFCOUNTING(HallClient);
+};
+
+#endif  // ZELVORA_SHELL_HALL_CLIENT_H_

@@ -1,0 +1,88 @@
+// Zelvora.exe, linked against the CEF double, as a program of its own.
+
+#include <windows.h>
+
+#include <string>
+
+#include "gtest/gtest.h"
+#include "support/process.h"
+
+namespace {
+
+using test_support::Process;
+using test_support::ProgramDir;
+using test_support::WaitFor;
+
+const DWORD kTimeoutMs = 30000;
+
+std::wstring Shell() {
+  return L"\"" + ProgramDir() + L"\\Zelvora.exe\"";
+}
+
+struct Search {
+  DWORD process_id;
+  HWND found;
+};
+
+BOOL CALLBACK FindBrowserWindow(HWND window, LPARAM param) {
+  Search* search = reinterpret_cast<Search*>(param);
+  DWORD process_id = 0;
+  GetWindowThreadProcessId(window, &process_id);
+  wchar_t class_name[64] = {};
+  GetClassNameW(window, class_name, 64);
+  if (process_id == search->process_id &&
+      std::wstring(class_name) == L"CefBrowserWindow") {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND WaitForBrowserWindow(const Process& process) {
+  Search search = {process.id(), nullptr};
+  WaitFor(
+      [&] {
+        EnumWindows(FindBrowserWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+      },
+      kTimeoutMs);
+  return search.found;
+}
+
+TEST(ShellProcess, ShowsItsCentredWindowAndExitsWithZeroWhenClosed) {
+  Process shell(Shell() + L" --url=http://127.0.0.1:9/hall", L"");
+  ASSERT_TRUE(shell.started());
+  const HWND window = WaitForBrowserWindow(shell);
+  ASSERT_TRUE(window) << "no browser window appeared";
+  EXPECT_TRUE(IsWindowVisible(window));
+  wchar_t title[64] = {};
+  GetWindowTextW(window, title, 64);
+  EXPECT_STREQ(L"Zelvora", title);
+  RECT rect;
+  GetWindowRect(window, &rect);
+  const int left = (GetSystemMetrics(SM_CXSCREEN) - 1100) / 2;
+  const int top = (GetSystemMetrics(SM_CYSCREEN) - 800) / 2;
+  EXPECT_EQ(left, rect.left);
+  EXPECT_EQ(top, rect.top);
+  EXPECT_EQ(left + 1100, rect.right);
+  EXPECT_EQ(top + 800, rect.bottom);
+
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(shell.Wait(kTimeoutMs))
+      << "still running after its window closed";
+  EXPECT_EQ(0u, shell.ExitCode());
+}
+
+TEST(ShellProcess, AsASubProcessExitsWithCefsCodeAndShowsNothing) {
+  // The double's sub-process dispatch returns this code.
+  SetEnvironmentVariableW(L"CEF_DOUBLE_SUBPROCESS_EXIT_CODE", L"3");
+  Process shell(Shell() + L" --type=gpu-process", L"");
+  SetEnvironmentVariableW(L"CEF_DOUBLE_SUBPROCESS_EXIT_CODE", nullptr);
+  ASSERT_TRUE(shell.Wait(kTimeoutMs));
+  EXPECT_EQ(3u, shell.ExitCode());
+  Process plain(Shell() + L" --type=renderer", L"");
+  ASSERT_TRUE(plain.Wait(kTimeoutMs));
+  EXPECT_EQ(0u, plain.ExitCode());
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+// The entry point's part of CEF's life cycle, in a sub-process and in the
+// browser process.
+
+#include <string>
+#include <vector>
+
+#include "cef_double_control.h"
+#include "gtest/gtest.h"
+#include "shell_runner.h"
+
+namespace {
+
+using shell_test::RunShell;
+using shell_test::WaitForBrowsers;
+
+TEST(Startup, SubProcessReturnsCefsExitCodeAndRunsNothingOfOurs) {
+  for (int code : {0, 1, 7}) {
+    cef_double::Reset();
+    cef_double::SetSubprocessExitCode(code);
+    EXPECT_EQ(code, shell_test::RunEntryPoint(
+                        L"Zelvora.exe --type=renderer --lang=en-US"))
+        << "the exit code CEF's dispatch returned";
+    const cef_double::StartupRecord& startup = cef_double::Startup();
+    EXPECT_EQ(1, startup.execute_process_calls);
+    EXPECT_TRUE(startup.execute_process_app_null)
+        << "sub-processes get no application object";
+    EXPECT_TRUE(startup.execute_process_sandbox_null);
+    EXPECT_EQ(GetModuleHandleW(nullptr), startup.execute_process_instance);
+    EXPECT_EQ(0, startup.initialize_calls) << "no settings, no CefInitialize";
+    EXPECT_EQ((std::vector<std::string>{"CefEnableHighDPISupport",
+                                        "CefExecuteProcess"}),
+              cef_double::Calls());
+  }
+  cef_double::SetSubprocessExitCode(0);
+}
+
+TEST(Startup, BrowserProcessRunsCefsLifeCycleInOrderAndExitsWithZero) {
+  EXPECT_EQ(0, RunShell(L"Zelvora.exe", [] { WaitForBrowsers(1); }));
+  const std::vector<std::string>& calls = cef_double::Calls();
+  const std::vector<std::string> expected = {"CefEnableHighDPISupport",
+                                             "CefExecuteProcess",
+                                             "CefInitialize",
+                                             "OnContextInitialized",
+                                             "CefRunMessageLoop",
+                                             "CefQuitMessageLoop",
+                                             "CefShutdown"};
+  // Browser notifications may come in between; the order is what counts.
+  size_t next = 0;
+  for (const std::string& call : calls) {
+    if (next < expected.size() && call == expected[next])
+      ++next;
+  }
+  EXPECT_EQ(expected.size(), next)
+      << "missing or out of order: "
+      << expected[next < expected.size() ? next : 0];
+  const cef_double::StartupRecord& startup = cef_double::Startup();
+  EXPECT_EQ(1, startup.initialize_calls);
+  EXPECT_FALSE(startup.initialize_app_null);
+  EXPECT_TRUE(startup.initialize_sandbox_null);
+  EXPECT_EQ(GetModuleHandleW(nullptr), startup.initialize_instance);
+  EXPECT_EQ(1, startup.quit_requests);
+}
+
+TEST(Startup, SettingsAreNoSandboxRelativeCacheAndNoLogging) {
+  // From another current directory, too: "cache" stays relative.
+  wchar_t here[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, here);
+  for (const wchar_t* dir :
+       {static_cast<const wchar_t*>(here), L"C:\\windows"}) {
+    SetCurrentDirectoryW(dir);
+    wchar_t now[MAX_PATH];
+    RunShell(L"Zelvora.exe", [&] {
+      WaitForBrowsers(1);
+      GetCurrentDirectoryW(MAX_PATH, now);
+    });
+    SetCurrentDirectoryW(here);
+    EXPECT_STREQ(dir, now) << "the shell changed the current directory";
+
+    const cef_double::RecordedSettings& s = cef_double::Startup().settings;
+    EXPECT_EQ(sizeof(cef_settings_t), s.size);
+    EXPECT_EQ(1, s.no_sandbox);
+    EXPECT_EQ(L"cache", s.cache_path);
+    EXPECT_EQ(LOGSEVERITY_DISABLE, s.log_severity);
+    // Everything else keeps CEF's zero defaults.
+    EXPECT_EQ(0, s.single_process);
+    EXPECT_EQ(L"", s.browser_subprocess_path);
+    EXPECT_EQ(0, s.multi_threaded_message_loop);
+    EXPECT_EQ(0, s.windowless_rendering_enabled);
+    EXPECT_EQ(0, s.command_line_args_disabled);
+    EXPECT_EQ(L"", s.user_data_path);
+    EXPECT_EQ(0, s.persist_session_cookies);
+    EXPECT_EQ(0, s.persist_user_preferences);
+    EXPECT_EQ(L"", s.user_agent);
+    EXPECT_EQ(L"", s.product_version);
+    EXPECT_EQ(L"", s.locale);
+    EXPECT_EQ(L"", s.log_file);
+    EXPECT_EQ(L"", s.javascript_flags);
+    EXPECT_EQ(L"", s.resources_dir_path);
+    EXPECT_EQ(L"", s.locales_dir_path);
+    EXPECT_EQ(0, s.pack_loading_disabled);
+    EXPECT_EQ(0, s.remote_debugging_port);
+    EXPECT_EQ(0, s.uncaught_exception_stack_size);
+    EXPECT_EQ(0, s.context_safety_implementation);
+    EXPECT_EQ(0, s.ignore_certificate_errors);
+    EXPECT_EQ(0u, s.background_color);
+    EXPECT_EQ(L"", s.accept_language_list);
+  }
+}
+
+TEST(Startup, ReleasesTheApplicationObjectAfterShutdown) {
+  CefRefPtr<CefApp> app;
+  RunShell(L"Zelvora.exe", [&] {
+    WaitForBrowsers(1);
+    app = cef_double::App();
+  });
+  ASSERT_TRUE(app.get()) << "CEF held no application object";
+  EXPECT_FALSE(cef_double::App().get()) << "CEF kept it past CefShutdown";
+  // Ours is the only reference left: the entry point dropped its own.
+  EXPECT_TRUE(app->HasOneRef());
+}
+
+}  // namespace
