@@ -22,6 +22,7 @@ want cmake /usr/bin/cmake
 want make /usr/bin/make
 want g++-mingw-w64-i686 /usr/bin/i686-w64-mingw32-g++
 want googletest /usr/src/googletest/CMakeLists.txt
+want libgtest-dev /usr/include/gtest/gtest.h
 want libbenchmark-dev /usr/include/benchmark/benchmark.h
 want g++ /usr/bin/g++
 want wine /usr/bin/wine
@@ -34,16 +35,24 @@ want msitools /usr/bin/msiinfo
 want icoutils /usr/bin/icotool
 want chromium /usr/bin/chromium
 want clang-format /usr/bin/clang-format
+want nodejs /usr/bin/node
+want npm /usr/bin/npm
 
 if [ ${#need[@]} -eq 0 ]; then
-  echo "setup: everything is installed"
-  exit 0
+  echo "setup: every Debian package is installed"
+else
+  echo "setup: installing ${need[*]}"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 
-echo "setup: installing ${need[*]}"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  dpkg --add-architecture i386
+# The error page's browser test drives Chromium with playwright-core, pinned
+# by tests/error_page/package-lock.json.
+root=$(cd "$(dirname "$0")/.." && pwd)
+if [ ! -d "$root/tests/error_page/node_modules/playwright-core" ]; then
+  echo "setup: installing tests/error_page's npm packages"
+  npm ci --prefix "$root/tests/error_page" --no-audit --no-fund >/dev/null
 fi
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-echo "setup: done"
