@@ -5,13 +5,13 @@
 #include <string>
 
 #include "gtest/gtest.h"
+#include "support/message_box.h"
 #include "support/process.h"
 
 namespace {
 
 using test_support::Process;
 using test_support::ProgramDir;
-using test_support::WaitFor;
 
 const DWORD kTimeoutMs = 30000;
 
@@ -19,34 +19,9 @@ std::wstring Shell() {
   return L"\"" + ProgramDir() + L"\\Zelvora.exe\"";
 }
 
-struct Search {
-  DWORD process_id;
-  HWND found;
-};
-
-BOOL CALLBACK FindBrowserWindow(HWND window, LPARAM param) {
-  Search* search = reinterpret_cast<Search*>(param);
-  DWORD process_id = 0;
-  GetWindowThreadProcessId(window, &process_id);
-  wchar_t class_name[64] = {};
-  GetClassNameW(window, class_name, 64);
-  if (process_id == search->process_id &&
-      std::wstring(class_name) == L"CefBrowserWindow") {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 HWND WaitForBrowserWindow(const Process& process) {
-  Search search = {process.id(), nullptr};
-  WaitFor(
-      [&] {
-        EnumWindows(FindBrowserWindow, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-      },
-      kTimeoutMs);
-  return search.found;
+  return test_support::WaitForTopLevelWindow(process.id(), L"CefBrowserWindow",
+                                             kTimeoutMs);
 }
 
 TEST(ShellProcess, ShowsItsCentredWindowAndExitsWithZeroWhenClosed) {

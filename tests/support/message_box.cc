@@ -21,15 +21,16 @@ std::wstring TextOf(HWND window) {
 
 struct Search {
   DWORD process_id;
+  const std::wstring& class_name;
   HWND found;
 };
 
-BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
+BOOL CALLBACK FindWindowOfProcess(HWND window, LPARAM param) {
   Search* search = reinterpret_cast<Search*>(param);
   DWORD owner_process = 0;
   GetWindowThreadProcessId(window, &owner_process);
   if (owner_process == search->process_id && IsWindowVisible(window) &&
-      ClassOf(window) == L"#32770") {
+      ClassOf(window) == search->class_name) {
     search->found = window;
     return FALSE;
   }
@@ -55,26 +56,31 @@ BOOL CALLBACK DescribeChild(HWND child, LPARAM param) {
 
 }  // namespace
 
-MessageBoxInfo WaitForMessageBox(DWORD process_id, DWORD timeout_ms) {
-  MessageBoxInfo box;
-  Search search = {process_id, nullptr};
+HWND WaitForTopLevelWindow(DWORD process_id,
+                           const std::wstring& class_name,
+                           DWORD timeout_ms) {
+  Search search = {process_id, class_name, nullptr};
   WaitFor(
       [&] {
-        search.found = nullptr;
-        EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+        EnumWindows(FindWindowOfProcess, reinterpret_cast<LPARAM>(&search));
         return search.found != nullptr;
       },
       timeout_ms);
-  if (!search.found)
+  return search.found;
+}
+
+MessageBoxInfo WaitForMessageBox(DWORD process_id, DWORD timeout_ms) {
+  MessageBoxInfo box;
+  box.window = WaitForTopLevelWindow(process_id, L"#32770", timeout_ms);
+  if (!box.window)
     return box;
-  box.window = search.found;
-  box.owner = GetWindow(search.found, GW_OWNER);
-  box.caption = TextOf(search.found);
+  box.owner = GetWindow(box.window, GW_OWNER);
+  box.caption = TextOf(box.window);
   // Message boxes keep their text in the static control 0xFFFF.
   wchar_t text[1024] = {};
-  GetDlgItemTextW(search.found, 0xFFFF, text, 1024);
+  GetDlgItemTextW(box.window, 0xFFFF, text, 1024);
   box.text = text;
-  EnumChildWindows(search.found, DescribeChild, reinterpret_cast<LPARAM>(&box));
+  EnumChildWindows(box.window, DescribeChild, reinterpret_cast<LPARAM>(&box));
   return box;
 }
 

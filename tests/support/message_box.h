@@ -21,6 +21,12 @@ struct MessageBoxInfo {
   bool has_icon = false;  // A visible icon control showing an icon.
 };
 
+// Waits up to |timeout_ms| for a visible top-level window of class
+// |class_name| that belongs to process |process_id|; null if none came.
+HWND WaitForTopLevelWindow(DWORD process_id,
+                           const std::wstring& class_name,
+                           DWORD timeout_ms);
+
 // Waits up to |timeout_ms| for a visible dialog-class window of process
 // |process_id| and describes it. |window| stays null when none came.
 MessageBoxInfo WaitForMessageBox(DWORD process_id, DWORD timeout_ms);
