@@ -12,11 +12,13 @@ set(CEF_RESOURCE_DIR ${CEF_ROOT}/Resources)
 # The wrapper: every source the distribution ships under libcef_dll/.
 file(GLOB_RECURSE cef_wrapper_sources ${CEF_ROOT}/libcef_dll/*.cc)
 add_library(libcef_dll_wrapper STATIC ${cef_wrapper_sources})
-target_include_directories(libcef_dll_wrapper PUBLIC ${CEF_ROOT})
-target_compile_definitions(libcef_dll_wrapper PUBLIC
-  WRAPPING_CEF_SHARED NOMINMAX UNICODE _UNICODE)
-# CEF's code, not ours: no warnings as errors.
-target_compile_options(libcef_dll_wrapper PRIVATE -w)
+# CEF's headers are not held to our warnings.
+target_include_directories(libcef_dll_wrapper SYSTEM PUBLIC ${CEF_ROOT})
+# The wrapper side of libcef's C API, as CEF's own build defines it.
+target_compile_definitions(libcef_dll_wrapper PUBLIC USING_CEF_SHARED NOMINMAX)
+# CEF's code, not ours: no warnings. Its string wrappers call strlen without
+# including <cstring>, which GCC does not forgive.
+target_compile_options(libcef_dll_wrapper PRIVATE -w -include cstring)
 
 # MinGW's linker takes the DLL itself where no import library fits.
 if(EXISTS ${CEF_RUNTIME_DIR}/libcef.lib)
