@@ -28,6 +28,10 @@ want g++ /usr/bin/g++
 want wine /usr/bin/wine
 want wine32:i386
 want xvfb /usr/bin/Xvfb
+# Two monitors side by side for the tests (Xinerama on Xephyr), and the
+# library through which 32-bit Wine sees them.
+want xserver-xephyr /usr/bin/Xephyr
+want libxinerama1:i386 /usr/lib/i386-linux-gnu/libXinerama.so.1
 want xdotool /usr/bin/xdotool
 want x11-utils /usr/bin/xwininfo
 want wixl /usr/bin/wixl

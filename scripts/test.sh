@@ -14,8 +14,11 @@ cmake --build "$build" -j"$(nproc)"
 
 run=$(mktemp -d /tmp/zelvora-test.XXXXXX)
 xvfb_pid=
+xephyr_pid=
 cleanup() {
   WINEPREFIX=$run/wine wineserver -k 2>/dev/null || true
+  WINEPREFIX=$run/wine-xinerama wineserver -k 2>/dev/null || true
+  [ -n "$xephyr_pid" ] && kill "$xephyr_pid" 2>/dev/null && wait "$xephyr_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   rm -rf "$run"
 }
@@ -31,6 +34,21 @@ for _ in $(seq 100); do
 done
 [ -s "$run/display" ] || { echo "test: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=:$(head -n1 "$run/display")
+
+# A second display on that one, with two monitors side by side: 1920x1080 and
+# 1280x1024 to its right. Wine takes them from Xinerama (RandR is off so that
+# it is the only source). Wine reads the monitors once per prefix session, so
+# tests use this display from a prefix of their own.
+Xephyr -displayfd 3 +xinerama -extension RANDR -screen 1920x1080 \
+  -screen 1280x1024 -nolisten tcp 3>"$run/xinerama" >"$run/xephyr.log" 2>&1 &
+xephyr_pid=$!
+for _ in $(seq 100); do
+  [ -s "$run/xinerama" ] && break
+  sleep 0.1
+done
+[ -s "$run/xinerama" ] || { echo "test: Xephyr did not start" >&2; exit 1; }
+export ZELVORA_XINERAMA_DISPLAY=:$(head -n1 "$run/xinerama")
+export ZELVORA_XINERAMA_PREFIX=$run/wine-xinerama
 
 # A new 32-bit prefix that never offers to download Mono or Gecko.
 export WINEPREFIX=$run/wine WINEARCH=win32 WINEDEBUG=-all

@@ -1,0 +1,12 @@
+#!/bin/sh
+# Runs test program $1 with the arguments after it on two monitors side by
+# side: on the display scripts/test.sh provides for that, in a Wine prefix of
+# its own, since Wine reads the monitors once per prefix session.
+[ -n "${ZELVORA_XINERAMA_DISPLAY:-}" ] || exit 77  # skipped: no such display
+export DISPLAY=$ZELVORA_XINERAMA_DISPLAY WINEPREFIX=$ZELVORA_XINERAMA_PREFIX
+export ZELVORA_TWO_MONITORS=1
+wineboot -i >/dev/null 2>&1
+wine "$@"
+status=$?
+wineserver -k
+exit $status
