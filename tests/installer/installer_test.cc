@@ -1,0 +1,301 @@
+// Zelvora's package (installer/zelvora.wxs) under Wine's real Windows
+// Installer: two versions of it, built from the shell on the CEF double and a
+// stand-in CEF runtime (tests/installer/CMakeLists.txt), installed with the
+// system's msiexec, upgraded and removed.
+
+#include <windows.h>
+
+#include <msi.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <tlhelp32.h>
+
+#include <string>
+
+#include "gtest/gtest.h"
+#include "support/process.h"
+
+namespace {
+
+using test_support::FileExists;
+using test_support::Process;
+using test_support::ProgramDir;
+using test_support::RemoveTree;
+using test_support::RunAndWait;
+using test_support::WaitFor;
+
+const DWORD kTimeoutMs = 60000;
+
+struct Package {
+  const wchar_t* version;
+  const wchar_t* code;  // Without braces, as the uninstaller takes it.
+};
+const Package kOld = {OLD_VERSION, OLD_PRODUCT_CODE};
+const Package kNew = {NEW_VERSION, NEW_PRODUCT_CODE};
+
+// What lands in the install folder: our programs and the stand-in runtime
+// (CEF's Release/*.dll and *.bin, all of Resources/).
+const wchar_t* const kInstalledFiles[] = {
+    L"Zelvora.exe",      L"uninstall.exe", L"libcef.dll",
+    L"natives_blob.bin", L"cef.pak",       L"locales\\en-US.pak"};
+
+std::wstring Braced(const Package& package) {
+  return L"{" + std::wstring(package.code) + L"}";
+}
+
+INSTALLSTATE State(const Package& package) {
+  return MsiQueryProductStateW(Braced(package).c_str());
+}
+
+// |property| of |package| as registered for the machine, not for a user:
+// empty when it is not installed per machine.
+std::wstring MachineProductInfo(const Package& package,
+                                const wchar_t* property) {
+  wchar_t value[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  MsiGetProductInfoExW(Braced(package).c_str(), nullptr,
+                       MSIINSTALLCONTEXT_MACHINE, property, value, &size);
+  return value;
+}
+
+std::wstring Folder(int csidl) {
+  wchar_t path[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+  return path;
+}
+
+std::wstring InstallDir() {
+  return Folder(CSIDL_PROGRAM_FILES) + L"\\Zelvora";
+}
+
+// WindowsVolume: the root of the drive Windows lives on, e.g. "C:\".
+std::wstring WindowsVolume() {
+  return Folder(CSIDL_WINDOWS).substr(0, 3);
+}
+
+std::wstring ErrorPage() {
+  return WindowsVolume() + L"error.html";
+}
+
+bool OnWine() {
+  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") !=
+         nullptr;
+}
+
+// Windows resolves ProgramMenuFolder of a per-machine (ALLUSERS=1) install to
+// the all-users Start menu. Wine 8's msi always resolves it to the current
+// user's (a FIXME in its package.c), so there the shortcuts land in that one.
+std::wstring MenuFolder() {
+  return Folder(OnWine() ? CSIDL_PROGRAMS : CSIDL_COMMON_PROGRAMS) +
+         L"\\Zelvora";
+}
+
+// Paths compare case-insensitively, a trailing backslash aside.
+std::wstring Normal(std::wstring path) {
+  if (path.size() > 3 && path.back() == L'\\')
+    path.pop_back();
+  CharLowerW(&path[0]);
+  return path;
+}
+
+// The system's own msiexec, run to its end.
+long Msiexec(const std::wstring& args) {
+  return RunAndWait(L"\"" + Folder(CSIDL_SYSTEM) + L"\\msiexec.exe\" " + args,
+                    L"", kTimeoutMs);
+}
+
+long Install(const Package& package) {
+  return Msiexec(L"/i \"" + ProgramDir() + L"\\Zelvora-" + package.version +
+                 L"-cef-double-test.msi\" /qn");
+}
+
+// Whether any msiexec process is still at work.
+bool MsiexecRunning() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  bool found = false;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+       more = Process32NextW(snapshot, &entry)) {
+    found = _wcsicmp(entry.szExeFile, L"msiexec.exe") == 0;
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+struct Shortcut {
+  bool read = false;
+  std::wstring target, arguments, working_dir;
+
+  // What the shell starts for it, in |working_dir|.
+  std::wstring CommandLine() const {
+    return L"\"" + target + L"\"" + (arguments.empty() ? L"" : L" ") +
+           arguments;
+  }
+};
+
+Shortcut ReadShortcut(const std::wstring& name) {
+  Shortcut shortcut;
+  IShellLinkW* link = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                              IID_IShellLinkW,
+                              reinterpret_cast<void**>(&link)))) {
+    return shortcut;
+  }
+  IPersistFile* file = nullptr;
+  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile,
+                                     reinterpret_cast<void**>(&file)))) {
+    const std::wstring path = MenuFolder() + L"\\" + name + L".lnk";
+    wchar_t text[MAX_PATH] = {}, args[MAX_PATH] = {}, dir[MAX_PATH] = {};
+    shortcut.read = SUCCEEDED(file->Load(path.c_str(), STGM_READ)) &&
+                    SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, 0)) &&
+                    SUCCEEDED(link->GetArguments(args, MAX_PATH)) &&
+                    SUCCEEDED(link->GetWorkingDirectory(dir, MAX_PATH));
+    shortcut.target = text;
+    shortcut.arguments = args;
+    shortcut.working_dir = dir;
+    file->Release();
+  }
+  link->Release();
+  return shortcut;
+}
+
+HWND FindBrowserWindow(DWORD process_id) {
+  for (HWND window =
+           FindWindowExW(nullptr, nullptr, L"CefBrowserWindow", nullptr);
+       window;
+       window = FindWindowExW(nullptr, window, L"CefBrowserWindow", nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == process_id)
+      return window;
+  }
+  return nullptr;
+}
+
+class Installer : public testing::Test {
+ protected:
+  void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+
+  // Whatever a test installed goes again, also when it failed half way.
+  void TearDown() override {
+    WaitFor([] { return !MsiexecRunning(); }, kTimeoutMs);
+    for (const Package* package : {&kOld, &kNew}) {
+      if (State(*package) != INSTALLSTATE_UNKNOWN)
+        Msiexec(L"/x " + Braced(*package) + L" /qn");
+    }
+    RemoveTree(InstallDir());
+    RemoveTree(MenuFolder());
+    DeleteFileW(ErrorPage().c_str());
+    CoUninitialize();
+  }
+
+  // Everything |package| puts on the machine is in place.
+  void ExpectInstalled(const Package& package) {
+    EXPECT_EQ(INSTALLSTATE_DEFAULT, State(package)) << package.version;
+    for (const wchar_t* file : kInstalledFiles) {
+      EXPECT_TRUE(FileExists(InstallDir() + L"\\" + file))
+          << "missing " << file;
+    }
+    EXPECT_FALSE(FileExists(InstallDir() + L"\\libcef.lib"))
+        << "CEF's import library is no runtime file";
+    EXPECT_TRUE(FileExists(ErrorPage()))
+        << "file:///error.html must find it at " << ErrorPage().c_str();
+
+    const Shortcut shell = ReadShortcut(L"Zelvora");
+    ASSERT_TRUE(shell.read)
+        << "no shortcut Zelvora in " << MenuFolder().c_str();
+    EXPECT_EQ(Normal(InstallDir() + L"\\Zelvora.exe"), Normal(shell.target));
+    EXPECT_EQ(L"", shell.arguments);
+    EXPECT_EQ(Normal(InstallDir()), Normal(shell.working_dir))
+        << "the cache folder lies beside the shell";
+
+    const Shortcut uninstall = ReadShortcut(L"Uninstall Zelvora");
+    ASSERT_TRUE(uninstall.read);
+    EXPECT_EQ(Normal(InstallDir() + L"\\uninstall.exe"),
+              Normal(uninstall.target));
+    EXPECT_EQ(package.code, uninstall.arguments);
+    EXPECT_EQ(Normal(WindowsVolume()), Normal(uninstall.working_dir))
+        << "started outside the folder it removes";
+  }
+};
+
+TEST_F(Installer, InstallsEveryFileAndBothShortcutsForAllUsers) {
+  ASSERT_EQ(0, Install(kOld));
+  ExpectInstalled(kOld);
+  EXPECT_EQ(L"Zelvora",
+            MachineProductInfo(kOld, INSTALLPROPERTY_INSTALLEDPRODUCTNAME))
+      << "installed per machine";
+  EXPECT_EQ(kOld.version,
+            MachineProductInfo(kOld, INSTALLPROPERTY_VERSIONSTRING));
+}
+
+TEST_F(Installer, UninstallShortcutRemovesEverythingItInstalled) {
+  ASSERT_EQ(0, Install(kOld));
+  const Shortcut uninstall = ReadShortcut(L"Uninstall Zelvora");
+  ASSERT_TRUE(uninstall.read);
+
+  Process process(uninstall.CommandLine(), uninstall.working_dir);
+  ASSERT_TRUE(process.Wait(kTimeoutMs)) << "the uninstaller did not exit";
+  EXPECT_EQ(0u, process.ExitCode());
+  // The uninstaller does not wait for msiexec.
+  EXPECT_TRUE(WaitFor(
+      [] { return State(kOld) == INSTALLSTATE_UNKNOWN && !MsiexecRunning(); },
+      kTimeoutMs))
+      << "still installed, state " << State(kOld);
+  EXPECT_FALSE(FileExists(InstallDir())) << "the install folder stayed";
+  EXPECT_FALSE(FileExists(MenuFolder())) << "the Start menu folder stayed";
+  EXPECT_FALSE(FileExists(ErrorPage())) << "error.html stayed";
+}
+
+TEST_F(Installer, NewerVersionReplacesTheOlderOne) {
+  ASSERT_EQ(0, Install(kOld));
+  ASSERT_EQ(0, Install(kNew));
+  EXPECT_EQ(INSTALLSTATE_UNKNOWN, State(kOld)) << "the older one stayed";
+  ExpectInstalled(kNew);
+  EXPECT_EQ(kNew.version,
+            MachineProductInfo(kNew, INSTALLPROPERTY_VERSIONSTRING));
+
+  int zelvoras = 0;
+  wchar_t code[39];
+  for (DWORD i = 0; MsiEnumProductsW(i, code) == ERROR_SUCCESS; ++i) {
+    wchar_t name[64] = {};
+    DWORD size = 64;
+    MsiGetProductInfoW(code, INSTALLPROPERTY_INSTALLEDPRODUCTNAME, name, &size);
+    zelvoras += std::wstring(name) == L"Zelvora";
+  }
+  EXPECT_EQ(1, zelvoras) << "products named Zelvora";
+
+  // The older version refuses to go over the newer one and changes nothing.
+  EXPECT_NE(0, Install(kOld));
+  EXPECT_EQ(INSTALLSTATE_UNKNOWN, State(kOld));
+  EXPECT_EQ(INSTALLSTATE_DEFAULT, State(kNew));
+}
+
+TEST_F(Installer, ShellShortcutStartsTheShellInItsWindow) {
+  ASSERT_EQ(0, Install(kOld));
+  const Shortcut shell = ReadShortcut(L"Zelvora");
+  ASSERT_TRUE(shell.read);
+
+  Process process(shell.CommandLine(), shell.working_dir);
+  ASSERT_TRUE(process.started());
+  HWND window = nullptr;
+  WaitFor(
+      [&] {
+        window = FindBrowserWindow(process.id());
+        return window && IsWindowVisible(window);
+      },
+      kTimeoutMs);
+  EXPECT_TRUE(window) << "no browser window appeared";
+  EXPECT_TRUE(IsWindowVisible(window)) << "its window stayed hidden";
+
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  const bool exited = process.Wait(kTimeoutMs);
+  if (!exited)
+    process.Kill();
+  ASSERT_TRUE(exited) << "still running after its window closed";
+  EXPECT_EQ(0u, process.ExitCode());
+}
+
+}  // namespace
