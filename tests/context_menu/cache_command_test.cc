@@ -1,0 +1,276 @@
+// The cache command (id 27501) on real files: a Yes/No box owned by the
+// browser window, then the "cache" folder beside the program is deleted
+// as far as Windows lets it be.
+
+#include <thread>
+#include <vector>
+
+#include "cef_double_control.h"
+#include "gtest/gtest.h"
+#include "hall_client.h"
+#include "include/cef_client.h"
+#include "shell_runner.h"
+#include "support/message_box.h"
+#include "support/process.h"
+
+namespace {
+
+using test_support::FileExists;
+
+// Long paths are created and checked with the "\\?\" prefix.
+std::wstring Long(const std::wstring& path) {
+  return L"\\\\?\\" + path;
+}
+
+bool Exists(const std::wstring& path) {
+  return FileExists(Long(path));
+}
+
+// Creates a small file at |path| and the folders above it.
+void MakeFile(const std::wstring& path) {
+  for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos;
+       slash = path.find(L'\\', slash + 1)) {
+    CreateDirectoryW(Long(path.substr(0, slash)).c_str(), nullptr);
+  }
+  HANDLE file = CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file)
+      << "cannot create " << path.size() << "-unit path, error "
+      << GetLastError();
+  DWORD written = 0;
+  WriteFile(file, "data", 4, &written, nullptr);
+  CloseHandle(file);
+}
+
+std::string ReadText(const std::wstring& path) {
+  std::string text(4096, '\0');
+  DWORD read = 0;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
+    CloseHandle(file);
+  }
+  text.resize(read);
+  return text;
+}
+
+// The Unix path Wine maps |path| to; empty outside Wine.
+std::wstring UnixPath(const std::wstring& path) {
+  typedef char*(CDECL * UnixName)(const wchar_t*);
+  static const UnixName unix_name =
+      reinterpret_cast<UnixName>(reinterpret_cast<void*>(GetProcAddress(
+          GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+  char* name = unix_name ? unix_name(path.c_str()) : nullptr;
+  if (!name)
+    return std::wstring();
+  const std::string narrow = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  return std::wstring(narrow.begin(), narrow.end());
+}
+
+// Runs |script| with the Unix /bin/sh and waits for its end (Wine gives no
+// handle to a Unix process); returns its exit status and |output|.
+std::string RunUnixShell(const std::wstring& script, std::string* output) {
+  test_support::TempDir temp;
+  const std::wstring dir = UnixPath(temp.path());
+  std::wstring line = L"Z:\\bin\\sh -c \"(" + script + L") >'" + dir +
+                      L"/out' 2>&1; echo $? >'" + dir + L"/s'; mv '" + dir +
+                      L"/s' '" + dir + L"/status'\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &info)) {
+    return "not started";
+  }
+  const std::wstring status = temp.path() + L"\\status";
+  if (!test_support::WaitFor([&] { return Exists(status); }, 60000))
+    return "no end in 60 s";
+  *output = ReadText(temp.path() + L"\\out");
+  return ReadText(status);
+}
+
+struct CommandRun {
+  HWND browser_window = nullptr;
+  test_support::MessageBoxInfo box;
+  bool handled = false;
+};
+
+// Runs the command in the shell, as CEF would on the UI thread, and answers
+// the box it shows with |answer| from another thread, like a user.
+CommandRun RunCacheCommand(int answer) {
+  CommandRun run;
+  shell_test::RunShell(L"Zelvora.exe", [&] {
+    ASSERT_TRUE(shell_test::WaitForBrowsers(1));
+    CefRefPtr<CefBrowser> browser = cef_double::OpenBrowsers()[0];
+    run.browser_window = browser->GetHost()->GetWindowHandle();
+    std::thread user([&] {
+      run.box = test_support::WaitForMessageBox(GetCurrentProcessId(),
+                                                shell_test::kTimeoutMs);
+      if (run.box.window)
+        test_support::PressButton(run.box, answer);
+    });
+    run.handled =
+        browser->GetHost()
+            ->GetClient()
+            ->GetContextMenuHandler()
+            ->OnContextMenuCommand(browser, browser->GetMainFrame(), nullptr,
+                                   MENU_ID_HALL_CLEAR_CACHE, EVENTFLAG_NONE);
+    user.join();
+  });
+  // MessageBoxW(browser window, text, caption, MB_YESNO): no icon.
+  EXPECT_TRUE(run.box.window) << "no message box came";
+  EXPECT_EQ(run.browser_window, run.box.owner) << "not owned by the browser";
+  EXPECT_EQ(L"Are you sure to delete the cache?", run.box.text);
+  EXPECT_EQ(L"WARNING", run.box.caption);
+  EXPECT_EQ((std::vector<int>{IDYES, IDNO}), run.box.button_ids);
+  EXPECT_FALSE(run.box.has_icon);
+  EXPECT_TRUE(run.handled) << "the command was left to CEF";
+  return run;
+}
+
+class CacheCommand : public testing::Test {
+ protected:
+  void SetUp() override { test_support::RemoveTree(Long(cache_)); }
+  void TearDown() override { test_support::RemoveTree(Long(cache_)); }
+
+  const std::wstring cache_ = test_support::ProgramDir() + L"\\cache";
+};
+
+TEST_F(CacheCommand, DeletesTheWholeTreeOnlyOnYes) {
+  const std::vector<std::wstring> files = {
+      cache_ + L"\\index", cache_ + L"\\Cache\\data_0",
+      cache_ + L"\\Cache\\f_000001", cache_ + L"\\Cache\\a\\data_1",
+      cache_ + L"\\Cache\\a\\b\\data_2"};
+  for (const std::wstring& file : files)
+    MakeFile(file);
+
+  RunCacheCommand(IDNO);
+  for (const std::wstring& file : files)
+    EXPECT_TRUE(Exists(file)) << "deleted on No: " << file;
+
+  RunCacheCommand(IDYES);
+  EXPECT_FALSE(Exists(cache_)) << "the cache folder is still there";
+}
+
+TEST_F(CacheCommand, LeavesDotNamesAndFilesInUse) {
+  const std::wstring gone[] = {cache_ + L"\\index", cache_ + L"\\old\\data_0"};
+  const std::wstring kept[] = {cache_ + L"\\.keep", cache_ + L"\\a\\.keep",
+                               cache_ + L"\\b\\.git\\HEAD",
+                               cache_ + L"\\c\\in_use"};
+  for (const std::wstring& file : gone)
+    MakeFile(file);
+  for (const std::wstring& file : kept)
+    MakeFile(file);
+  // Open without FILE_SHARE_DELETE: DeleteFileW fails with a sharing
+  // violation while this handle lives.
+  HANDLE in_use = CreateFileW(kept[3].c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, in_use);
+
+  RunCacheCommand(IDYES);
+  CloseHandle(in_use);
+  for (const std::wstring& file : gone)
+    EXPECT_FALSE(Exists(file)) << "not deleted: " << file;
+  EXPECT_FALSE(Exists(cache_ + L"\\old")) << "an emptied folder stayed";
+  // What is left keeps its folders, the cache folder included.
+  for (const std::wstring& file : kept)
+    EXPECT_TRUE(Exists(file)) << "deleted: " << file;
+}
+
+TEST_F(CacheCommand, DoesNothingWithoutACacheFolder) {
+  RunCacheCommand(IDYES);
+  EXPECT_FALSE(Exists(cache_));
+}
+
+// Paths are built in MAX_PATH (260) units, the zero included: an entry
+// whose "<folder>/<name>" needs more is left where it is.
+TEST_F(CacheCommand, LeavesEntriesWhosePathsDoNotFit) {
+  ASSERT_LT(cache_.size(), 150u) << "the build folder is too deep";
+  const std::wstring folder =
+      cache_ + L"\\" + std::wstring(200 - cache_.size() - 1, L'f');
+  const std::wstring fits = folder + L"\\" + std::wstring(58, L'n');  // 259
+  const std::wstring too_long = fits + L"n";                          // 260
+  const std::wstring deep = folder + L"\\" + std::wstring(100, L'd') + L"\\x";
+  for (const std::wstring& file :
+       {cache_ + L"\\index", cache_ + L"\\a\\data_0", fits, too_long, deep})
+    MakeFile(file);
+  ASSERT_EQ(259u, fits.size());
+
+  RunCacheCommand(IDYES);
+  EXPECT_FALSE(Exists(cache_ + L"\\index"));
+  EXPECT_FALSE(Exists(cache_ + L"\\a"));
+  EXPECT_FALSE(Exists(fits)) << "a 259-unit path was left";
+  EXPECT_TRUE(Exists(too_long)) << "a 260-unit path was deleted";
+  EXPECT_TRUE(Exists(deep)) << "a folder beyond MAX_PATH was emptied";
+}
+
+// A link is removed as a link and never emptied: what it points at lies
+// outside the cache. Wine 8's CreateSymbolicLinkW makes nothing, but Wine
+// shows a Unix symlink to a folder as a directory reparse point, so one is
+// made with ln -s. (Wine's RemoveDirectoryW then fails on it while its target
+// holds files: the link stays; Windows would remove it.)
+TEST_F(CacheCommand, NeverEmptiesWhatALinkPointsAt) {
+  test_support::TempDir outside;
+  const std::wstring kept = outside.path() + L"\\kept";
+  MakeFile(kept);
+  MakeFile(cache_ + L"\\index");
+  if (UnixPath(cache_).empty())
+    GTEST_SKIP() << "needs Wine";
+  const std::wstring link = UnixPath(cache_) + L"/link";
+  std::string out;
+  ASSERT_EQ("0\n", RunUnixShell(L"ln -s '" + UnixPath(outside.path()) + L"' '" +
+                                    link + L"'",
+                                &out))
+      << out;
+  EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY |
+                               FILE_ATTRIBUTE_REPARSE_POINT),
+            GetFileAttributesW((cache_ + L"\\link").c_str()));
+
+  RunCacheCommand(IDYES);
+  RunUnixShell(L"rm -f '" + link + L"'", &out);
+  EXPECT_TRUE(Exists(kept)) << "a file was deleted through a link";
+  EXPECT_FALSE(Exists(cache_ + L"\\index"));
+}
+
+// A program deeper than MAX_PATH reads its path cut (GetModuleFileNameW
+// fills the 260 units and says ERROR_INSUFFICIENT_BUFFER). The cut path
+// names some other folder, so nothing may be deleted at all, Yes or not.
+// Wine's CreateProcessW cannot start a program there (ERROR_PATH_NOT_FOUND
+// from 260 units on), but its loader can, started from a Unix shell.
+TEST(CacheCommandFromDeepFolder, DeletesNothing) {
+  test_support::TempDir temp;
+  std::wstring unix_dir = UnixPath(temp.path());
+  if (unix_dir.empty())
+    GTEST_SKIP() << "needs Wine";
+  // A "cache" with a file in every folder down to the program's: whichever
+  // folder a cut path named, its cache would be lost.
+  std::wstring dir = temp.path();
+  std::vector<std::wstring> files = {dir + L"\\cache\\data_0"};
+  while (dir.size() < 300) {
+    dir += L"\\" + std::wstring(60, L'p');
+    unix_dir += L"/" + std::wstring(60, L'p');
+    files.push_back(dir + L"\\cache\\data_0");
+  }
+  for (const std::wstring& file : files)
+    MakeFile(file);
+  const std::wstring probe = L"cache_command_probe.exe";
+  ASSERT_TRUE(CopyFileW((test_support::ProgramDir() + L"\\" + probe).c_str(),
+                        Long(dir + L"\\" + probe).c_str(), FALSE));
+
+  std::string out;
+  EXPECT_EQ("0\n", RunUnixShell(L"'" ZELVORA_WINE L"' '" + unix_dir + L"/" +
+                                    probe + L"'",
+                                &out))
+      << "exit status of the probe, which said:\n"
+      << out;
+  for (const std::wstring& file : files)
+    EXPECT_TRUE(Exists(file))
+        << "deleted: " << file.size() << " units, " << file << "\n"
+        << out;
+  test_support::RemoveTree(Long(temp.path()));
+}
+
+}  // namespace
