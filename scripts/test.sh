@@ -24,16 +24,23 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# X servers started with -displayfd write their display number to a file
+# once they are ready: wait_for_display FILE SERVER-NAME prints it.
+wait_for_display() {
+  for _ in $(seq 100); do
+    [ -s "$1" ] && break
+    sleep 0.1
+  done
+  [ -s "$1" ] || { echo "test: $2 did not start" >&2; exit 1; }
+  head -n1 "$1"
+}
+
 # Xvfb picks a free display itself and tells us its number once it is ready.
 Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$run/display" \
   >"$run/xvfb.log" 2>&1 &
 xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$run/display" ] && break
-  sleep 0.1
-done
-[ -s "$run/display" ] || { echo "test: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=:$(head -n1 "$run/display")
+display=$(wait_for_display "$run/display" Xvfb)
+export DISPLAY=:$display
 
 # A second display on that one, with two monitors side by side: 1920x1080 and
 # 1280x1024 to its right. Wine takes them from Xinerama (RandR is off so that
@@ -42,12 +49,8 @@ export DISPLAY=:$(head -n1 "$run/display")
 Xephyr -displayfd 3 +xinerama -extension RANDR -screen 1920x1080 \
   -screen 1280x1024 -nolisten tcp 3>"$run/xinerama" >"$run/xephyr.log" 2>&1 &
 xephyr_pid=$!
-for _ in $(seq 100); do
-  [ -s "$run/xinerama" ] && break
-  sleep 0.1
-done
-[ -s "$run/xinerama" ] || { echo "test: Xephyr did not start" >&2; exit 1; }
-export ZELVORA_XINERAMA_DISPLAY=:$(head -n1 "$run/xinerama")
+display=$(wait_for_display "$run/xinerama" Xephyr)
+export ZELVORA_XINERAMA_DISPLAY=:$display
 export ZELVORA_XINERAMA_PREFIX=$run/wine-xinerama
 
 # A new 32-bit prefix that never offers to download Mono or Gecko.
