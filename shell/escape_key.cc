@@ -46,11 +46,13 @@ void HallClient::ToggleExpandedPlacement(HWND window) {
   GetClientRect(window, &client);
   POINT client_origin = {client.left, client.top};
   ClientToScreen(window, &client_origin);
+  // The whole primary screen, not its work area.
+  const int screen_width = GetSystemMetrics(SM_CXSCREEN);
+  const int screen_height = GetSystemMetrics(SM_CYSCREEN);
   const RECT& saved = saved_window_rect_;
   Move(window,
        window_placement::ExpandedPlacement(
            {saved.left, saved.top, saved.right, saved.bottom},
-           {client_origin.x, client_origin.y}, GetSystemMetrics(SM_CXSCREEN),
-           GetSystemMetrics(SM_CYSCREEN)));
+           {client_origin.x, client_origin.y}, screen_width, screen_height));
   window_expanded_ = true;
 }

@@ -24,9 +24,10 @@ void HallApp::OnContextInitialized() {
   // One top-level window of fixed size, centred on the primary screen.
   CefWindowInfo window_info;
   window_info.SetAsPopup(nullptr, kWindowName);
+  const int screen_width = GetSystemMetrics(SM_CXSCREEN);
+  const int screen_height = GetSystemMetrics(SM_CYSCREEN);
   const window_placement::Placement placement =
-      window_placement::CentredMainWindow(GetSystemMetrics(SM_CXSCREEN),
-                                          GetSystemMetrics(SM_CYSCREEN));
+      window_placement::CentredMainWindow(screen_width, screen_height);
   window_info.x = placement.x;
   window_info.y = placement.y;
   window_info.width = placement.width;
