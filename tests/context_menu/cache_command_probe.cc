@@ -6,12 +6,8 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <thread>
 
-#include "hall_client.h"
-#include "include/cef_client.h"
-#include "shell_runner.h"
-#include "support/message_box.h"
+#include "cache_command_run.h"
 
 int wmain() {
   wchar_t path[MAX_PATH];
@@ -21,27 +17,9 @@ int wmain() {
   if (length < MAX_PATH)
     return 3;
 
-  bool asked = false;
-  bool handled = false;
-  shell_test::RunShell(L"Zelvora.exe", [&] {
-    if (!shell_test::WaitForBrowsers(1))
-      return;
-    CefRefPtr<CefBrowser> browser = cef_double::OpenBrowsers()[0];
-    std::thread user([&] {
-      const test_support::MessageBoxInfo box = test_support::WaitForMessageBox(
-          GetCurrentProcessId(), shell_test::kTimeoutMs);
-      asked = box.window != nullptr;
-      if (asked)
-        test_support::PressButton(box, IDYES);
-    });
-    handled =
-        browser->GetHost()
-            ->GetClient()
-            ->GetContextMenuHandler()
-            ->OnContextMenuCommand(browser, browser->GetMainFrame(), nullptr,
-                                   MENU_ID_HALL_CLEAR_CACHE, EVENTFLAG_NONE);
-    user.join();
-  });
+  const CacheCommandRun run = RunCacheCommand(IDYES);
+  const bool asked = run.box.window != nullptr;
+  const bool handled = run.handled;
   std::printf("asked: %d, handled: %d\n", asked, handled);
   return asked && handled ? 0 : 4;
 }

@@ -2,14 +2,10 @@
 // browser window, then the "cache" folder beside the program is deleted
 // as far as Windows lets it be.
 
-#include <thread>
 #include <vector>
 
-#include "cef_double_control.h"
+#include "cache_command_run.h"
 #include "gtest/gtest.h"
-#include "hall_client.h"
-#include "include/cef_client.h"
-#include "shell_runner.h"
 #include "support/message_box.h"
 #include "support/process.h"
 
@@ -91,35 +87,10 @@ std::string RunUnixShell(const std::wstring& script, std::string* output) {
   return ReadText(status);
 }
 
-struct CommandRun {
-  HWND browser_window = nullptr;
-  test_support::MessageBoxInfo box;
-  bool handled = false;
-};
-
-// Runs the command in the shell, as CEF would on the UI thread, and answers
-// the box it shows with |answer| from another thread, like a user.
-CommandRun RunCacheCommand(int answer) {
-  CommandRun run;
-  shell_test::RunShell(L"Zelvora.exe", [&] {
-    ASSERT_TRUE(shell_test::WaitForBrowsers(1));
-    CefRefPtr<CefBrowser> browser = cef_double::OpenBrowsers()[0];
-    run.browser_window = browser->GetHost()->GetWindowHandle();
-    std::thread user([&] {
-      run.box = test_support::WaitForMessageBox(GetCurrentProcessId(),
-                                                shell_test::kTimeoutMs);
-      if (run.box.window)
-        test_support::PressButton(run.box, answer);
-    });
-    run.handled =
-        browser->GetHost()
-            ->GetClient()
-            ->GetContextMenuHandler()
-            ->OnContextMenuCommand(browser, browser->GetMainFrame(), nullptr,
-                                   MENU_ID_HALL_CLEAR_CACHE, EVENTFLAG_NONE);
-    user.join();
-  });
-  // MessageBoxW(browser window, text, caption, MB_YESNO): no icon.
+// Runs the command and checks the box it asked with: MessageBoxW(browser
+// window, text, caption, MB_YESNO), no icon.
+CacheCommandRun AskAndAnswer(int answer) {
+  const CacheCommandRun run = RunCacheCommand(answer);
   EXPECT_TRUE(run.box.window) << "no message box came";
   EXPECT_EQ(run.browser_window, run.box.owner) << "not owned by the browser";
   EXPECT_EQ(L"Are you sure to delete the cache?", run.box.text);
@@ -146,11 +117,11 @@ TEST_F(CacheCommand, DeletesTheWholeTreeOnlyOnYes) {
   for (const std::wstring& file : files)
     MakeFile(file);
 
-  RunCacheCommand(IDNO);
+  AskAndAnswer(IDNO);
   for (const std::wstring& file : files)
     EXPECT_TRUE(Exists(file)) << "deleted on No: " << file;
 
-  RunCacheCommand(IDYES);
+  AskAndAnswer(IDYES);
   EXPECT_FALSE(Exists(cache_)) << "the cache folder is still there";
 }
 
@@ -170,7 +141,7 @@ TEST_F(CacheCommand, LeavesDotNamesAndFilesInUse) {
                               OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, in_use);
 
-  RunCacheCommand(IDYES);
+  AskAndAnswer(IDYES);
   CloseHandle(in_use);
   for (const std::wstring& file : gone)
     EXPECT_FALSE(Exists(file)) << "not deleted: " << file;
@@ -181,7 +152,7 @@ TEST_F(CacheCommand, LeavesDotNamesAndFilesInUse) {
 }
 
 TEST_F(CacheCommand, DoesNothingWithoutACacheFolder) {
-  RunCacheCommand(IDYES);
+  AskAndAnswer(IDYES);
   EXPECT_FALSE(Exists(cache_));
 }
 
@@ -199,7 +170,7 @@ TEST_F(CacheCommand, LeavesEntriesWhosePathsDoNotFit) {
     MakeFile(file);
   ASSERT_EQ(259u, fits.size());
 
-  RunCacheCommand(IDYES);
+  AskAndAnswer(IDYES);
   EXPECT_FALSE(Exists(cache_ + L"\\index"));
   EXPECT_FALSE(Exists(cache_ + L"\\a"));
   EXPECT_FALSE(Exists(fits)) << "a 259-unit path was left";
@@ -229,7 +200,7 @@ TEST_F(CacheCommand, NeverEmptiesWhatALinkPointsAt) {
                                FILE_ATTRIBUTE_REPARSE_POINT),
             GetFileAttributesW((cache_ + L"\\link").c_str()));
 
-  RunCacheCommand(IDYES);
+  AskAndAnswer(IDYES);
   RunUnixShell(L"rm -f '" + link + L"'", &out);
   EXPECT_TRUE(Exists(kept)) << "a file was deleted through a link";
   EXPECT_FALSE(Exists(cache_ + L"\\index"));
