@@ -4,7 +4,7 @@
 #   CEF_ROOT=/path/to/cef scripts/build.sh   also Zelvora.exe with CEF's runtime
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" build
 
 build=$root/build/release
 cmake -S "$root" -B "$build" \

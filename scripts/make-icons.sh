@@ -11,19 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 sizes=(64 48 32)
 
 # Tools: rsvg-convert (librsvg2-bin) and icotool (icoutils), from Debian.
-need=()
-command -v rsvg-convert >/dev/null 2>&1 || need+=(librsvg2-bin)
-command -v icotool >/dev/null 2>&1 || need+=(icoutils)
-if [ ${#need[@]} -gt 0 ]; then
-  echo "make-icons: installing ${need[*]}"
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "make-icons: run as root or install ${need[*]} first" >&2
-    exit 1
-  fi
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-fi
+"$root/scripts/setup.sh" icons
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT

@@ -1,14 +1,23 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian 12 machine lacks to build and test Zelvora.
-# Idempotent: packages that are already present are skipped, and apt is not
-# touched at all when nothing is missing.
+# Installs from Debian's archive what a fresh Debian 12 machine lacks for one
+# or more jobs, and is the one place that knows how to:
+#
+#   scripts/setup.sh build   the MinGW-w64 i686 compiler, CMake, wixl
+#   scripts/setup.sh test    the above, the x86_64 compiler, 32- and 64-bit
+#                            Wine, Xvfb and Xephyr, GoogleTest, Chromium and
+#                            the browser test's npm packages
+#   scripts/setup.sh icons   rsvg-convert and icotool (scripts/make-icons.sh)
+#   scripts/setup.sh sign    osslsigncode (signed releases)
+#
+# Idempotent: what is present is skipped, and apt is not touched at all when
+# nothing is missing.
 set -euo pipefail
-
 export DEBIAN_FRONTEND=noninteractive
+root=$(cd "$(dirname "$0")/.." && pwd)
 
-# Debian packages we need, by the command or file that shows they are there.
+# Debian packages we need, each by a file that shows it is there.
 need=()
-want() {  # want PACKAGE [TEST-PATH]
+want() {  # want PACKAGE [FILE]
   local pkg=$1 probe=${2:-}
   if [ -n "$probe" ]; then
     [ -e "$probe" ] && return 0
@@ -18,35 +27,68 @@ want() {  # want PACKAGE [TEST-PATH]
   need+=("$pkg")
 }
 
-want cmake /usr/bin/cmake
-want make /usr/bin/make
-want g++-mingw-w64-i686 /usr/bin/i686-w64-mingw32-g++
-want googletest /usr/src/googletest/CMakeLists.txt
-want libgtest-dev /usr/include/gtest/gtest.h
-want libbenchmark-dev /usr/include/benchmark/benchmark.h
-want g++ /usr/bin/g++
-want wine /usr/bin/wine
-want wine32:i386
-want xvfb /usr/bin/Xvfb
-# Two monitors side by side for the tests (Xinerama on Xephyr), and the
-# library through which 32-bit Wine sees them.
-want xserver-xephyr /usr/bin/Xephyr
-want libxinerama1:i386 /usr/lib/i386-linux-gnu/libXinerama.so.1
-want xdotool /usr/bin/xdotool
-want x11-utils /usr/bin/xwininfo
-want wixl /usr/bin/wixl
-want msitools /usr/bin/msiinfo
-want icoutils /usr/bin/icotool
-want chromium /usr/bin/chromium
-want clang-format /usr/bin/clang-format
-want nodejs /usr/bin/node
-want npm /usr/bin/npm
+want_build() {
+  want cmake /usr/bin/cmake
+  want make /usr/bin/make
+  want g++-mingw-w64-i686 /usr/bin/i686-w64-mingw32-g++-posix
+  want wixl /usr/bin/wixl
+  want msitools /usr/bin/msiinfo
+}
+
+want_test() {
+  want_build
+  want g++-mingw-w64-x86-64 /usr/bin/x86_64-w64-mingw32-g++-posix
+  # The pure logic, natively under the sanitizers.
+  want g++ /usr/bin/g++
+  want googletest /usr/src/googletest/CMakeLists.txt
+  want libgtest-dev /usr/include/gtest/gtest.h
+  want libbenchmark-dev /usr/include/benchmark/benchmark.h
+  # Both Wines: 32-bit where the kernel runs 32-bit programs (whether it does
+  # is asked at run time, by running one), 64-bit everywhere.
+  want wine /usr/bin/wine
+  want wine32:i386
+  want wine64 /usr/lib/wine/wine64
+  want xvfb /usr/bin/Xvfb
+  # Two monitors side by side (Xinerama on Xephyr), and the library through
+  # which each Wine sees them.
+  want xserver-xephyr /usr/bin/Xephyr
+  want libxinerama1:i386 /usr/lib/i386-linux-gnu/libXinerama.so.1
+  want libxinerama1 /usr/lib/x86_64-linux-gnu/libXinerama.so.1
+  want chromium /usr/bin/chromium
+  want nodejs /usr/bin/node
+  want npm /usr/bin/npm
+}
+
+want_icons() {
+  want librsvg2-bin /usr/bin/rsvg-convert
+  want icoutils /usr/bin/icotool
+}
+
+want_sign() {
+  want osslsigncode /usr/bin/osslsigncode
+}
+
+[ $# -gt 0 ] || set -- build
+for job in "$@"; do
+  case $job in
+    build | test | icons | sign) "want_$job" ;;
+    *)
+      echo "setup: unknown job $job (build, test, icons, sign)" >&2
+      exit 2
+      ;;
+  esac
+done
 
 if [ ${#need[@]} -eq 0 ]; then
-  echo "setup: every Debian package is installed"
+  echo "setup: every Debian package for $* is installed"
 else
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "setup: run as root, or install ${need[*]} first" >&2
+    exit 1
+  fi
   echo "setup: installing ${need[*]}"
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if printf '%s\n' "${need[@]}" | grep -q ':i386$' &&
+    ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
   fi
   apt-get update -qq
@@ -55,8 +97,11 @@ fi
 
 # The error page's browser test drives Chromium with playwright-core, pinned
 # by tests/error_page/package-lock.json.
-root=$(cd "$(dirname "$0")/.." && pwd)
-if [ ! -d "$root/tests/error_page/node_modules/playwright-core" ]; then
-  echo "setup: installing tests/error_page's npm packages"
-  npm ci --prefix "$root/tests/error_page" --no-audit --no-fund >/dev/null
-fi
+case " $* " in
+  *" test "*)
+    if [ ! -d "$root/tests/error_page/node_modules/playwright-core" ]; then
+      echo "setup: installing tests/error_page's npm packages"
+      npm ci --prefix "$root/tests/error_page" --no-audit --no-fund >/dev/null
+    fi
+    ;;
+esac

@@ -1,28 +1,69 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds the tests and runs them
-# with ctest under Wine, on an X display and a Wine prefix of this run's own.
+# with ctest under Wine, on X displays and Wine prefixes of this run's own.
 # Whatever it started is stopped again, also when a test fails.
+#
+# The whole suite always runs on an x86_64 build under 64-bit Wine. Where
+# this machine can run 32-bit programs it runs once more on the i686 build,
+# the architecture Zelvora ships; elsewhere the i686 programs are still
+# built and checked without running them. ctest's arguments are passed on
+# (scripts/test.sh -R uninstall).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" test
+. "$root/scripts/lib/wine.sh"
 
-build=${ZELVORA_BUILD_DIR:-$root/build/test}
-cmake -S "$root" -B "$build" \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-mingw.cmake" \
-  -DCMAKE_BUILD_TYPE=Debug -DZELVORA_BUILD_TESTS=ON >/dev/null
-cmake --build "$build" -j"$(nproc)"
+builds=${ZELVORA_BUILD_DIR:-$root/build/test}
+jobs=$(nproc)
+
+# configure ARCH [CMAKE-ARGS...]
+configure() {
+  local arch=$1
+  shift
+  cmake -S "$root" -B "$builds/$arch" \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-mingw.cmake" \
+    -DCMAKE_BUILD_TYPE=Debug -DZELVORA_BUILD_TESTS=ON "$@" >/dev/null
+}
 
 run=$(mktemp -d /tmp/zelvora-test.XXXXXX)
 xvfb_pid=
 xephyr_pid=
 cleanup() {
-  WINEPREFIX=$run/wine wineserver -k 2>/dev/null || true
-  WINEPREFIX=$run/wine-xinerama wineserver -k 2>/dev/null || true
+  local prefix
+  for prefix in "$run"/wine-*/; do
+    [ -d "$prefix" ] && WINEPREFIX=${prefix%/} wine_stop
+  done
   [ -n "$xephyr_pid" ] && kill "$xephyr_pid" 2>/dev/null && wait "$xephyr_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   rm -rf "$run"
 }
 trap cleanup EXIT
+
+# The programs we ship, for i686: always built, since the x86_64 suite checks
+# them statically. Only the tests that can check the shipped programs run the
+# host's own tests (natively built logic, the browser test) once, with x86_64.
+configure i686 -DZELVORA_HOST_TESTS=OFF
+cmake --build "$builds/i686" -j"$jobs" --target uninstall Zelvora
+
+# Can this machine run 32-bit Windows programs? Asked by running one: the
+# uninstaller we ship, which exits at once without an argument.
+i686_why=
+(
+  wine_env i686 "$run/wine-probe"
+  wine "$builds/i686/bin/uninstall.exe"
+) >"$run/probe.log" 2>&1 || i686_why=$(grep -m1 . "$run/probe.log" || echo "no output")
+[ -d "$run/wine-probe" ] && WINEPREFIX=$run/wine-probe wine_stop
+arches="x86_64 (64-bit Wine)"
+if [ -z "$i686_why" ]; then
+  arches="$arches and i686 (32-bit Wine)"
+  cmake --build "$builds/i686" -j"$jobs"
+else
+  arches="$arches; i686 did not run: this machine cannot run a 32-bit Windows program ($i686_why); its programs are checked statically"
+fi
+echo "test: architectures: $arches"
+
+configure x86_64 -DZELVORA_SHIPPED_PROGRAM_DIR="$builds/i686/bin"
+cmake --build "$builds/x86_64" -j"$jobs"
 
 # X servers started with -displayfd write their display number to a file
 # once they are ready: wait_for_display FILE SERVER-NAME prints it.
@@ -42,25 +83,36 @@ xvfb_pid=$!
 display=$(wait_for_display "$run/display" Xvfb)
 export DISPLAY=:$display
 
-# A second display on that one, with two monitors side by side: 1920x1080 and
-# 1280x1024 to its right. Wine takes them from Xinerama (RandR is off so that
-# it is the only source). Wine reads the monitors once per prefix session, so
-# tests use this display from a prefix of their own.
+# A second display with two monitors side by side: 1920x1080 and 1280x1024
+# to its right. Wine takes them from Xinerama (RandR is off so that it is the
+# only source). Wine reads the monitors once per prefix session, so tests
+# use this display from a prefix of their own.
 Xephyr -displayfd 3 +xinerama -extension RANDR -screen 1920x1080 \
   -screen 1280x1024 -nolisten tcp 3>"$run/xinerama" >"$run/xephyr.log" 2>&1 &
 xephyr_pid=$!
 display=$(wait_for_display "$run/xinerama" Xephyr)
 export ZELVORA_XINERAMA_DISPLAY=:$display
-export ZELVORA_XINERAMA_PREFIX=$run/wine-xinerama
 
-# A new 32-bit prefix that never offers to download Mono or Gecko.
-export WINEPREFIX=$run/wine WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-mkdir -p "$WINEPREFIX"
-wineserver -p  # One server for the whole run: each test starts faster.
-timeout 300 wineboot -i >/dev/null 2>&1
-# No window manager runs on the display: let Wine manage its windows
-# itself, instead of waiting for one to map and unmap them.
-wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
+# suite ARCH [CTEST-ARGS...]: ARCH's build under its Wine, in new prefixes.
+suite() {
+  local arch=$1
+  shift
+  echo "test: $arch suite"
+  (
+    export ZELVORA_XINERAMA_PREFIX=$run/wine-$arch-xinerama
+    wine_env "$arch" "$run/wine-$arch"
+    wine_prefix
+    status=0
+    ctest --test-dir "$builds/$arch" --output-on-failure "$@" || status=$?
+    wine_stop
+    exit $status
+  )
+}
 
-ctest --test-dir "$build" --output-on-failure "$@"
+status=0
+suite x86_64 "$@" || status=$?
+if [ -z "$i686_why" ]; then
+  suite i686 "$@" || status=$?
+fi
+echo "test: architectures: $arches"
+exit $status

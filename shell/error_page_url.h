@@ -8,7 +8,7 @@
 
 namespace error_page {
 
-// The page itself, resolved against the root of the current drive.
+// The page itself: Chromium looks it up in the current folder.
 extern const char kErrorPageUrl[];
 
 // "file:///error.html?url=" and |failed_url| with "?", "&" and "=" escaped as

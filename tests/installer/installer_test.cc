@@ -65,18 +65,41 @@ std::wstring Folder(int csidl) {
   return path;
 }
 
-std::wstring InstallDir() {
-  return Folder(CSIDL_PROGRAM_FILES) + L"\\Zelvora";
-}
-
 // WindowsVolume: the root of the drive Windows lives on, e.g. "C:\".
 std::wstring WindowsVolume() {
   return Folder(CSIDL_WINDOWS).substr(0, 3);
 }
 
-std::wstring ErrorPage() {
-  return WindowsVolume() + L"error.html";
+// Where Windows Installer put |package|'s |file| (a component's key file):
+// a 32-bit package goes to "Program Files (x86)" on 64-bit Windows and to
+// "Program Files" on 32-bit Windows. Empty when it is not installed.
+std::wstring InstalledFile(const Package& package, const std::wstring& file) {
+  wchar_t component[39];
+  for (DWORD i = 0; MsiEnumComponentsW(i, component) == ERROR_SUCCESS; ++i) {
+    wchar_t path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    if (MsiGetComponentPathW(Braced(package).c_str(), component, path,
+                             &size) != INSTALLSTATE_LOCAL) {
+      continue;
+    }
+    const std::wstring found = path;
+    if (found.size() > file.size() &&
+        _wcsicmp(found.c_str() + found.size() - file.size() - 1,
+                 (L"\\" + file).c_str()) == 0) {
+      return found;
+    }
+  }
+  return std::wstring();
 }
+
+// The folder |package| was installed into.
+std::wstring InstallDir(const Package& package) {
+  const std::wstring shell = InstalledFile(package, L"Zelvora.exe");
+  return shell.substr(0, shell.rfind(L'\\'));
+}
+
+// Both Program Files folders' Zelvora, one of which a package may have used.
+const int kProgramFiles[] = {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86};
 
 bool OnWine() {
   return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") !=
@@ -185,35 +208,43 @@ class Installer : public testing::Test {
       if (State(*package) != INSTALLSTATE_UNKNOWN)
         Msiexec(L"/x " + Braced(*package) + L" /qn");
     }
-    RemoveTree(InstallDir());
+    for (int folder : kProgramFiles)
+      RemoveTree(Folder(folder) + L"\\Zelvora");
     RemoveTree(MenuFolder());
-    DeleteFileW(ErrorPage().c_str());
     CoUninitialize();
   }
 
   // Everything |package| puts on the machine is in place.
   void ExpectInstalled(const Package& package) {
     EXPECT_EQ(INSTALLSTATE_DEFAULT, State(package)) << package.version;
-    for (const wchar_t* file : kInstalledFiles) {
-      EXPECT_TRUE(FileExists(InstallDir() + L"\\" + file))
-          << "missing " << file;
-    }
-    EXPECT_FALSE(FileExists(InstallDir() + L"\\libcef.lib"))
+    const std::wstring dir = InstallDir(package);
+    ASSERT_FALSE(dir.empty()) << "Windows Installer knows no Zelvora.exe";
+    bool in_program_files = false;
+    for (int folder : kProgramFiles)
+      in_program_files |= Normal(dir) == Normal(Folder(folder) + L"\\Zelvora");
+    EXPECT_TRUE(in_program_files) << "installed into " << dir.c_str();
+    for (const wchar_t* file : kInstalledFiles)
+      EXPECT_TRUE(FileExists(dir + L"\\" + file)) << "missing " << file;
+    EXPECT_FALSE(FileExists(dir + L"\\libcef.lib"))
         << "CEF's import library is no runtime file";
-    EXPECT_TRUE(FileExists(ErrorPage()))
-        << "file:///error.html must find it at " << ErrorPage().c_str();
+    // "file:///error.html" is looked up in the shell's current folder, which
+    // its shortcut makes the install folder; nothing goes to a drive's root.
+    EXPECT_TRUE(FileExists(dir + L"\\error.html"))
+        << "no error.html beside Zelvora.exe in " << dir.c_str();
+    EXPECT_FALSE(FileExists(WindowsVolume() + L"error.html"))
+        << "error.html at the drive's root";
 
     const Shortcut shell = ReadShortcut(L"Zelvora");
     ASSERT_TRUE(shell.read)
         << "no shortcut Zelvora in " << MenuFolder().c_str();
-    EXPECT_EQ(Normal(InstallDir() + L"\\Zelvora.exe"), Normal(shell.target));
+    EXPECT_EQ(Normal(dir + L"\\Zelvora.exe"), Normal(shell.target));
     EXPECT_EQ(L"", shell.arguments);
-    EXPECT_EQ(Normal(InstallDir()), Normal(shell.working_dir))
-        << "the cache folder lies beside the shell";
+    EXPECT_EQ(Normal(dir), Normal(shell.working_dir))
+        << "the cache folder and error.html lie beside the shell";
 
     const Shortcut uninstall = ReadShortcut(L"Uninstall Zelvora");
     ASSERT_TRUE(uninstall.read);
-    EXPECT_EQ(Normal(InstallDir() + L"\\uninstall.exe"),
+    EXPECT_EQ(Normal(dir + L"\\uninstall.exe"),
               Normal(uninstall.target));
     EXPECT_EQ(package.code, uninstall.arguments);
     EXPECT_EQ(Normal(WindowsVolume()), Normal(uninstall.working_dir))
@@ -233,6 +264,8 @@ TEST_F(Installer, InstallsEveryFileAndBothShortcutsForAllUsers) {
 
 TEST_F(Installer, UninstallShortcutRemovesEverythingItInstalled) {
   ASSERT_EQ(0, Install(kOld));
+  const std::wstring dir = InstallDir(kOld);
+  ASSERT_FALSE(dir.empty());
   const Shortcut uninstall = ReadShortcut(L"Uninstall Zelvora");
   ASSERT_TRUE(uninstall.read);
 
@@ -244,9 +277,11 @@ TEST_F(Installer, UninstallShortcutRemovesEverythingItInstalled) {
       [] { return State(kOld) == INSTALLSTATE_UNKNOWN && !MsiexecRunning(); },
       kTimeoutMs))
       << "still installed, state " << State(kOld);
-  EXPECT_FALSE(FileExists(InstallDir())) << "the install folder stayed";
+  EXPECT_FALSE(FileExists(dir)) << "the install folder stayed, error.html "
+                                 << (FileExists(dir + L"\\error.html")
+                                         ? "in it"
+                                         : "not in it");
   EXPECT_FALSE(FileExists(MenuFolder())) << "the Start menu folder stayed";
-  EXPECT_FALSE(FileExists(ErrorPage())) << "error.html stayed";
 }
 
 TEST_F(Installer, NewerVersionReplacesTheOlderOne) {

@@ -1,5 +1,6 @@
-// What Windows sees of the built programs before running them: PE header,
-// imported DLLs, icons and manifest.
+// What Windows sees of the programs we ship before running them: PE header,
+// imported DLLs, icons and manifest. They are the i686 build's, whatever
+// architecture this test was built for (SHIPPED_PROGRAM_DIR).
 
 #include <string>
 #include <vector>
@@ -16,7 +17,7 @@ using test_support::PeImage;
 using test_support::ReadPeImage;
 
 std::wstring Program(const wchar_t* name) {
-  return test_support::ProgramDir() + L"\\" + name;
+  return std::wstring(SHIPPED_PROGRAM_DIR) + L"/" + name;
 }
 
 // Icon group |group| holds 64, 48 and 32 pixel images of 32-bit colour.
