@@ -78,8 +78,8 @@ std::wstring InstalledFile(const Package& package, const std::wstring& file) {
   for (DWORD i = 0; MsiEnumComponentsW(i, component) == ERROR_SUCCESS; ++i) {
     wchar_t path[MAX_PATH] = {};
     DWORD size = MAX_PATH;
-    if (MsiGetComponentPathW(Braced(package).c_str(), component, path,
-                             &size) != INSTALLSTATE_LOCAL) {
+    if (MsiGetComponentPathW(Braced(package).c_str(), component, path, &size) !=
+        INSTALLSTATE_LOCAL) {
       continue;
     }
     const std::wstring found = path;
@@ -244,8 +244,7 @@ class Installer : public testing::Test {
 
     const Shortcut uninstall = ReadShortcut(L"Uninstall Zelvora");
     ASSERT_TRUE(uninstall.read);
-    EXPECT_EQ(Normal(dir + L"\\uninstall.exe"),
-              Normal(uninstall.target));
+    EXPECT_EQ(Normal(dir + L"\\uninstall.exe"), Normal(uninstall.target));
     EXPECT_EQ(package.code, uninstall.arguments);
     EXPECT_EQ(Normal(WindowsVolume()), Normal(uninstall.working_dir))
         << "started outside the folder it removes";
@@ -277,10 +276,9 @@ TEST_F(Installer, UninstallShortcutRemovesEverythingItInstalled) {
       [] { return State(kOld) == INSTALLSTATE_UNKNOWN && !MsiexecRunning(); },
       kTimeoutMs))
       << "still installed, state " << State(kOld);
-  EXPECT_FALSE(FileExists(dir)) << "the install folder stayed, error.html "
-                                 << (FileExists(dir + L"\\error.html")
-                                         ? "in it"
-                                         : "not in it");
+  EXPECT_FALSE(FileExists(dir))
+      << "the install folder stayed, error.html "
+      << (FileExists(dir + L"\\error.html") ? "in it" : "not in it");
   EXPECT_FALSE(FileExists(MenuFolder())) << "the Start menu folder stayed";
 }
 
