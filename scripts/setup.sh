@@ -30,14 +30,15 @@ want() {  # want PACKAGE [FILE]
 want_build() {
   want cmake /usr/bin/cmake
   want make /usr/bin/make
-  want g++-mingw-w64-i686 /usr/bin/i686-w64-mingw32-g++-posix
+  # Only the posix thread model the toolchain files use, not the win32 one.
+  want g++-mingw-w64-i686-posix /usr/bin/i686-w64-mingw32-g++-posix
   want wixl /usr/bin/wixl
   want msitools /usr/bin/msiinfo
 }
 
 want_test() {
   want_build
-  want g++-mingw-w64-x86-64 /usr/bin/x86_64-w64-mingw32-g++-posix
+  want g++-mingw-w64-x86-64-posix /usr/bin/x86_64-w64-mingw32-g++-posix
   # The pure logic, natively under the sanitizers.
   want g++ /usr/bin/g++
   want googletest /usr/src/googletest/CMakeLists.txt
