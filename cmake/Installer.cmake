@@ -1,6 +1,7 @@
 # Windows Installer packages of Zelvora (installer/zelvora.wxs), built with
 # Debian's wixl from the built Zelvora and uninstall targets and a CEF
-# runtime.
+# runtime; signed when the build signs (cmake/Signing.cmake).
+include(${CMAKE_CURRENT_LIST_DIR}/Signing.cmake)
 
 find_program(ZELVORA_WIXL wixl REQUIRED)
 find_program(ZELVORA_WIXL_HEAT wixl-heat REQUIRED)
@@ -21,16 +22,37 @@ endfunction()
 # Builds <file.msi> of that version: Zelvora.exe as the Zelvora target builds
 # it, uninstall.exe, shell/error.html, and the CEF runtime found in the two
 # folders laid out like a CEF binary distribution's Release/ and Resources/.
+# When the build signs, both programs are signed before they are packaged
+# and the package once built; a package is only ever written signed.
 function(zelvora_add_msi target)
   cmake_parse_arguments(ARG "ALL"
     "OUTPUT;VERSION;CEF_RUNTIME_DIR;CEF_RESOURCE_DIR" "" ${ARGN})
   zelvora_product_code(${ARG_VERSION} product_code)
   set(stage ${CMAKE_CURRENT_BINARY_DIR}/${target}-payload)
   file(MAKE_DIRECTORY ${stage})
-  set(installer_dir ${PROJECT_SOURCE_DIR}/installer)
+  get_filename_component(source_dir ${CMAKE_CURRENT_FUNCTION_LIST_DIR}
+                         DIRECTORY)
+  set(installer_dir ${source_dir}/installer)
   # Rebuilt when the runtime changes, not only when our programs do.
   file(GLOB_RECURSE cef_files CONFIGURE_DEPENDS
        ${ARG_CEF_RUNTIME_DIR}/* ${ARG_CEF_RESOURCE_DIR}/*)
+
+  # Signed, wixl writes into the staging folder and the signed copy becomes
+  # the output: a failed signature leaves no package behind that a later
+  # build would take for up to date.
+  if(ZELVORA_SIGNING)
+    get_filename_component(msi_name ${ARG_OUTPUT} NAME)
+    set(wixl_output ${stage}/${msi_name})
+    set(sign_msi COMMAND ${CMAKE_COMMAND}
+                 -DSETTINGS=${ZELVORA_SIGN_SETTINGS}
+                 -DIN=${wixl_output}
+                 -DOUT=${ARG_OUTPUT}
+                 "-DDESCRIPTION=Zelvora ${ARG_VERSION}"
+                 -P ${source_dir}/cmake/sign_file.cmake)
+  else()
+    set(wixl_output ${ARG_OUTPUT})
+    set(sign_msi "")
+  endif()
 
   add_custom_command(
     OUTPUT ${ARG_OUTPUT}
@@ -38,22 +60,26 @@ function(zelvora_add_msi target)
             -DSTAGE=${stage}
             -DSHELL=$<TARGET_FILE:Zelvora>
             -DUNINSTALLER=$<TARGET_FILE:uninstall>
-            -DERROR_PAGE=${PROJECT_SOURCE_DIR}/shell/error.html
+            -DERROR_PAGE=${source_dir}/shell/error.html
             -DSTRIP=${CMAKE_STRIP}
             -DCEF_RUNTIME_DIR=${ARG_CEF_RUNTIME_DIR}
             -DCEF_RESOURCE_DIR=${ARG_CEF_RESOURCE_DIR}
             -DHEAT=${ZELVORA_WIXL_HEAT}
+            -DSIGNING=${ZELVORA_SIGN_SETTINGS}
             -P ${installer_dir}/stage_payload.cmake
     COMMAND ${ZELVORA_WIXL} --arch x86
             -D Version=${ARG_VERSION}
             -D ProductCode=${product_code}
             -D CefDir=cef
-            -o ${ARG_OUTPUT}
+            -o ${wixl_output}
             ${installer_dir}/zelvora.wxs cef_runtime.wxs
+    ${sign_msi}
     DEPENDS Zelvora uninstall
             ${installer_dir}/zelvora.wxs
             ${installer_dir}/stage_payload.cmake
-            ${PROJECT_SOURCE_DIR}/shell/error.html
+            ${source_dir}/shell/error.html
+            ${ZELVORA_SIGN_SETTINGS}
+            ${source_dir}/cmake/sign_file.cmake
             ${cef_files}
     # wixl finds sources relative to its working folder only.
     WORKING_DIRECTORY ${stage}

@@ -4,9 +4,10 @@
 #   cmake -DSTAGE=<dir> -DSHELL=<Zelvora.exe> -DUNINSTALLER=<uninstall.exe>
 #         -DERROR_PAGE=<error.html> -DSTRIP=<strip or empty>
 #         -DCEF_RUNTIME_DIR=<dir> -DCEF_RESOURCE_DIR=<dir> -DHEAT=<wixl-heat>
-#         -P stage_payload.cmake
+#         [-DSIGNING=<build>/zelvora_signing.cmake] -P stage_payload.cmake
 #
-# STAGE gets Zelvora.exe and uninstall.exe (stripped, as dist/ gets them),
+# STAGE gets Zelvora.exe and uninstall.exe (stripped, as dist/ gets them,
+# then signed when SIGNING says the build signs: cmake/Signing.cmake),
 # error.html, cef/ with the runtime the shell needs beside it, and
 # cef_runtime.wxs: one component per file of cef/, in the CefRuntime
 # component group, installed into INSTALLDIR with cef/'s layout. wixl takes
@@ -33,6 +34,21 @@ if(STRIP)
   execute_process(
     COMMAND ${STRIP} ${STAGE}/${shell_name} ${STAGE}/${uninstaller_name}
     COMMAND_ERROR_IS_FATAL ANY)
+endif()
+
+# Signed after stripping: strip rewrites the file, which would drop the
+# signature or break it.
+if(SIGNING)
+  include(${SIGNING})
+  if(ZELVORA_SIGNING)
+    foreach(program ${SHELL} ${UNINSTALLER})
+      get_filename_component(name ${program} NAME)
+      execute_process(
+        COMMAND ${CMAKE_COMMAND} -DSETTINGS=${SIGNING} -DIN=${STAGE}/${name}
+                -P ${ZELVORA_SIGN_SCRIPT}
+        COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
+  endif()
 endif()
 
 # The same files cmake/Cef.cmake installs into dist/: the DLLs, V8 snapshots

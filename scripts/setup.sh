@@ -4,8 +4,9 @@
 #
 #   scripts/setup.sh build   the MinGW-w64 i686 compiler, CMake, wixl
 #   scripts/setup.sh test    the above, the x86_64 compiler, 32- and 64-bit
-#                            Wine, Xvfb and Xephyr, GoogleTest, Chromium and
-#                            the browser test's npm packages
+#                            Wine, Xvfb and Xephyr, GoogleTest, Chromium,
+#                            the browser test's npm packages, and
+#                            osslsigncode and openssl (the signing test)
 #   scripts/setup.sh icons   rsvg-convert and icotool (scripts/make-icons.sh)
 #   scripts/setup.sh sign    osslsigncode (signed releases)
 #
@@ -58,6 +59,9 @@ want_test() {
   want chromium /usr/bin/chromium
   want nodejs /usr/bin/node
   want npm /usr/bin/npm
+  # The signing test signs with a certificate it makes itself.
+  want_sign
+  want openssl /usr/bin/openssl
 }
 
 want_icons() {
