@@ -199,8 +199,9 @@ void RemoveUnixLink(const std::wstring& link) {
 
 // A link is removed as a link and never emptied, whether it lies in the
 // cache or is the cache folder itself: what it points at lies outside.
-// (Wine's RemoveDirectoryW fails on a link whose target holds files, so
-// the link stays there; Windows removes it.)
+// (Wine 8's RemoveDirectoryW on a link fails while its target holds files,
+// so the link stays, and removes an empty target instead of the link;
+// Windows removes the link. The target here holds files.)
 TEST_F(CacheCommand, NeverEmptiesWhatALinkPointsAt) {
   if (UnixPath(cache_).empty())
     GTEST_SKIP() << "needs Wine";
