@@ -5,6 +5,7 @@
 namespace cache_clearing {
 
 using cache_paths::EntryAction;
+using cache_paths::FolderAction;
 
 void ClearCacheWithConsent(HWND owner) {
   if (MessageBoxW(owner, L"Are you sure to delete the cache?", L"WARNING",
@@ -24,6 +25,17 @@ void ClearCacheWithConsent(HWND owner) {
 }
 
 void DeleteDirectoryTree(const std::wstring& dir) {
+  // The folder's own attributes decide before anything is enumerated, so a
+  // link is never emptied: not as the cache folder, nor deeper down.
+  switch (cache_paths::ActionForFolder(GetFileAttributesW(dir.c_str()))) {
+    case FolderAction::kLeave:
+      return;
+    case FolderAction::kRemoveLink:
+      RemoveDirectoryW(dir.c_str());
+      return;
+    case FolderAction::kEmptyAndRemove:
+      break;
+  }
   std::wstring pattern;
   if (!cache_paths::JoinPath(dir, L"*.*", &pattern))
     return;

@@ -16,8 +16,9 @@ void ClearCacheWithConsent(HWND owner);
 
 // Deletes |dir| with everything in it, except entries whose names begin
 // with "." (and so the directories holding them), what cannot be deleted,
-// and entries whose paths would not fit in MAX_PATH. Links are removed, never
-// followed. A missing |dir| is left alone.
+// and entries whose paths would not fit in MAX_PATH. A junction or symbolic
+// link, |dir| itself included, is removed as the link and never enumerated,
+// so nothing it points at is touched. A missing |dir| is left alone.
 void DeleteDirectoryTree(const std::wstring& dir);
 
 }  // namespace cache_clearing

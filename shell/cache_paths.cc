@@ -14,6 +14,16 @@ EntryAction ActionForEntry(const std::wstring& name, uint32_t attributes) {
                                             : EntryAction::kDeleteFile;
 }
 
+FolderAction ActionForFolder(uint32_t attributes) {
+  if (attributes == kNoAttributes || !(attributes & kAttributeDirectory))
+    return FolderAction::kLeave;
+  // Checked before every enumeration, the first one included: a cache
+  // folder that is itself a link would otherwise be emptied through it.
+  if (attributes & kAttributeReparsePoint)
+    return FolderAction::kRemoveLink;
+  return FolderAction::kEmptyAndRemove;
+}
+
 bool JoinPath(const std::wstring& dir,
               const std::wstring& name,
               std::wstring* path) {

@@ -16,6 +16,20 @@ constexpr size_t kMaxPath = 260;
 // FILE_ATTRIBUTE_DIRECTORY and FILE_ATTRIBUTE_REPARSE_POINT.
 constexpr uint32_t kAttributeDirectory = 0x10;
 constexpr uint32_t kAttributeReparsePoint = 0x400;
+// INVALID_FILE_ATTRIBUTES: GetFileAttributesW failed.
+constexpr uint32_t kNoAttributes = 0xFFFFFFFF;
+
+// What the tree deletion does with a directory it is about to empty, by that
+// directory's own attributes (GetFileAttributesW reports a link's own, not
+// its target's).
+enum class FolderAction {
+  kLeave,           // Missing, unreadable or no directory: left alone.
+  kRemoveLink,      // A junction or link to a directory: removed as the link
+                    // itself, never enumerated.
+  kEmptyAndRemove,  // A real directory.
+};
+
+FolderAction ActionForFolder(uint32_t attributes);
 
 // What the tree deletion does with one directory entry.
 enum class EntryAction {

@@ -21,7 +21,8 @@ const char kStartUrl[] = ZELVORA_START_URL;
 HallApp::HallApp() {}
 
 void HallApp::OnContextInitialized() {
-  // One top-level window of fixed size, centred on the primary screen.
+  // One top-level window, 1100 x 800 to begin with and resizable, centred on
+  // the primary screen.
   CefWindowInfo window_info;
   window_info.SetAsPopup(nullptr, kWindowName);
   const int screen_width = GetSystemMetrics(SM_CXSCREEN);

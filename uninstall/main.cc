@@ -2,9 +2,11 @@
 //
 //   uninstall.exe <product code without braces>
 //
-// Starts the system's msiexec with "/uninstall {<code>}" and exits at once;
-// the only thing it ever shows is a box when msiexec cannot be started.
-// The exit status is always 0.
+// Starts the system's msiexec with "/uninstall {<code>}" and exits at once.
+// An argument that is not a product code (8-4-4-4-12 hexadecimal digits)
+// starts nothing; it is reported like a failure to start msiexec, with the
+// one box this program ever shows. No argument: a silent exit. The exit
+// status is always 0.
 
 #include <windows.h>
 

@@ -10,19 +10,40 @@ const char kParamsPrefix[] = "/uninstall {";
 const char kParamsSuffix[] = "}";
 const char kMsiexecName[] = "\\msiexec.exe";
 
+// ASCII digits and letters only: the argument is in the ANSI code page, and
+// isxdigit would take its bytes above 127 as negative values.
+bool IsHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') ||
+         (c >= 'A' && c <= 'F');
+}
+
+bool IsProductCode(const char* argument) {
+  // Stops at the first character out of place, so the zero of a shorter
+  // argument ends the walk and a longer one is never read to its end.
+  for (size_t i = 0; i < kProductCodeLength; ++i) {
+    const char c = argument[i];
+    if (i == 8 || i == 13 || i == 18 || i == 23) {
+      if (c != '-')
+        return false;
+    } else if (!IsHexDigit(c)) {
+      return false;
+    }
+  }
+  return argument[kProductCodeLength] == '\0';
+}
+
 }  // namespace
 
 bool BuildUninstallParams(const char* product_code,
                           char (&params)[kParamsSize]) {
   params[0] = '\0';
-  const size_t length = strlen(product_code);
-  if (length > kMaxProductCodeLength)
+  if (!IsProductCode(product_code))
     return false;
   char* out = params;
   memcpy(out, kParamsPrefix, sizeof(kParamsPrefix) - 1);
   out += sizeof(kParamsPrefix) - 1;
-  memcpy(out, product_code, length);
-  out += length;
+  memcpy(out, product_code, kProductCodeLength);
+  out += kProductCodeLength;
   memcpy(out, kParamsSuffix, sizeof(kParamsSuffix));  // With its zero.
   return true;
 }

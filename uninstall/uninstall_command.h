@@ -8,14 +8,18 @@
 
 namespace uninstall {
 
-// Size of the parameter buffer, terminating zero included. "/uninstall {" and
-// "}" take 13 bytes, which leaves room for a product code of 250 characters.
-constexpr size_t kParamsSize = 264;
-constexpr size_t kMaxProductCodeLength = kParamsSize - 14;
+// A product code without braces: 8-4-4-4-12 hexadecimal digits.
+constexpr size_t kProductCodeLength = 36;
 
-// Writes "/uninstall {<product_code>}" into |params|, the code verbatim.
-// Returns false, leaving |params| an empty string, when the code is longer
-// than kMaxProductCodeLength: it is never cut short.
+// Size of the parameter buffer: "/uninstall {", the code, "}" and the zero.
+constexpr size_t kParamsSize = sizeof("/uninstall {}") + kProductCodeLength;
+
+// Writes "/uninstall {<product_code>}" into |params| when |product_code| is
+// a Windows Installer product code (a GUID) written without braces: exactly
+// 36 characters, hexadecimal digits of either case in groups of 8, 4, 4, 4
+// and 12, joined by hyphens. Anything else returns false and leaves |params|
+// an empty string, so nothing but a product code reaches msiexec's command
+// line: no switch, quote, brace or blank.
 bool BuildUninstallParams(const char* product_code,
                           char (&params)[kParamsSize]);
 

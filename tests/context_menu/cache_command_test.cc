@@ -178,32 +178,58 @@ TEST_F(CacheCommand, LeavesEntriesWhosePathsDoNotFit) {
   EXPECT_TRUE(Exists(deep)) << "a folder beyond MAX_PATH was emptied";
 }
 
-// A link is removed as a link and never emptied: what it points at lies
-// outside the cache. Wine 8's CreateSymbolicLinkW makes nothing, but Wine
-// shows a Unix symlink to a folder as a directory reparse point, so one is
-// made with ln -s. (Wine's RemoveDirectoryW then fails on it while its target
-// holds files: the link stays; Windows would remove it.)
-TEST_F(CacheCommand, NeverEmptiesWhatALinkPointsAt) {
-  test_support::TempDir outside;
-  const std::wstring kept = outside.path() + L"\\kept";
-  MakeFile(kept);
-  MakeFile(cache_ + L"\\index");
-  if (UnixPath(cache_).empty())
-    GTEST_SKIP() << "needs Wine";
-  const std::wstring link = UnixPath(cache_) + L"/link";
+// Makes |link| a Unix symbolic link to the folder |target|, which Wine shows
+// as a directory reparse point. Wine 8's CreateSymbolicLinkW makes nothing.
+void MakeUnixLink(const std::wstring& target, const std::wstring& link) {
   std::string out;
-  ASSERT_EQ("0\n", RunUnixShell(L"ln -s '" + UnixPath(outside.path()) + L"' '" +
-                                    link + L"'",
+  ASSERT_EQ("0\n", RunUnixShell(L"ln -s '" + UnixPath(target) + L"' '" +
+                                    UnixPath(link) + L"'",
                                 &out))
       << out;
-  EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY |
+  ASSERT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY |
                                FILE_ATTRIBUTE_REPARSE_POINT),
-            GetFileAttributesW((cache_ + L"\\link").c_str()));
+            GetFileAttributesW(link.c_str()))
+      << "not a directory link";
+}
 
+void RemoveUnixLink(const std::wstring& link) {
+  std::string out;
+  RunUnixShell(L"rm -f '" + UnixPath(link) + L"'", &out);
+}
+
+// A link is removed as a link and never emptied, whether it lies in the
+// cache or is the cache folder itself: what it points at lies outside.
+// (Wine 8's RemoveDirectoryW on a link fails while its target holds files,
+// so the link stays, and removes an empty target instead of the link;
+// Windows removes the link. The target here holds files.)
+TEST_F(CacheCommand, NeverEmptiesWhatALinkPointsAt) {
+  if (UnixPath(cache_).empty())
+    GTEST_SKIP() << "needs Wine";
+  test_support::TempDir outside;
+  const std::wstring kept[] = {outside.path() + L"\\a.txt",
+                               outside.path() + L"\\sub\\b.txt"};
+  for (const std::wstring& file : kept)
+    MakeFile(file);
+
+  MakeFile(cache_ + L"\\index");
+  MakeUnixLink(outside.path(), cache_ + L"\\link");
   AskAndAnswer(IDYES);
-  RunUnixShell(L"rm -f '" + link + L"'", &out);
-  EXPECT_TRUE(Exists(kept)) << "a file was deleted through a link";
+  for (const std::wstring& file : kept)
+    EXPECT_TRUE(Exists(file))
+        << "deleted through a link in the cache: " << file;
   EXPECT_FALSE(Exists(cache_ + L"\\index"));
+  // The tests' own clean-up keeps to the same rule.
+  test_support::RemoveTree(Long(cache_));
+  for (const std::wstring& file : kept)
+    EXPECT_TRUE(Exists(file)) << "RemoveTree deleted through a link: " << file;
+  RemoveUnixLink(cache_ + L"\\link");
+  test_support::RemoveTree(Long(cache_));
+
+  MakeUnixLink(outside.path(), cache_);
+  AskAndAnswer(IDYES);
+  RemoveUnixLink(cache_);
+  for (const std::wstring& file : kept)
+    EXPECT_TRUE(Exists(file)) << "deleted through the cache link: " << file;
 }
 
 // A program deeper than MAX_PATH reads its path cut (GetModuleFileNameW

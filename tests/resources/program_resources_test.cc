@@ -1,7 +1,10 @@
 // What Windows sees of the programs we ship before running them: PE header,
-// imported DLLs, icons and manifest. They are the i686 build's, whatever
-// architecture this test was built for (SHIPPED_PROGRAM_DIR).
+// imported DLLs, icons, manifest and version resource. They are the i686
+// build's, whatever architecture this test was built for (SHIPPED_PROGRAM_DIR).
 
+#include <windows.h>
+
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -49,6 +52,75 @@ void ExpectNotInManifest(const std::string& manifest,
   }
 }
 
+// project()'s version, "1.2.3" say, as the four numbers of a version
+// resource's fixed part: high and low words of its most and least
+// significant halves. Missing numbers are 0.
+void ProjectVersionNumbers(DWORD* most, DWORD* least) {
+  unsigned numbers[4] = {};
+  swscanf(ZELVORA_PROJECT_VERSION, L"%u.%u.%u.%u", &numbers[0], &numbers[1],
+          &numbers[2], &numbers[3]);
+  *most = MAKELONG(numbers[1], numbers[0]);
+  *least = MAKELONG(numbers[3], numbers[2]);
+}
+
+// The version resource as Explorer's file properties and installers read
+// it: the fixed part's numbers, and U.S. English Unicode strings that give
+// project()'s version, the product and what the program is.
+void ExpectVersionResource(const std::wstring& program,
+                           const wchar_t* description,
+                           const wchar_t* file_name) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(program.c_str(), &ignored);
+  ASSERT_NE(0u, size) << "no version resource, error " << GetLastError();
+  std::vector<char> data(size);
+  ASSERT_TRUE(GetFileVersionInfoW(program.c_str(), 0, size, data.data()));
+
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueW(data.data(), L"\\",
+                             reinterpret_cast<void**>(&fixed), &length));
+  ASSERT_EQ(sizeof(VS_FIXEDFILEINFO), length);
+  EXPECT_EQ(static_cast<DWORD>(VS_FFI_SIGNATURE), fixed->dwSignature);
+  DWORD most = 0;
+  DWORD least = 0;
+  ProjectVersionNumbers(&most, &least);
+  EXPECT_EQ(most, fixed->dwFileVersionMS) << "FILEVERSION";
+  EXPECT_EQ(least, fixed->dwFileVersionLS) << "FILEVERSION";
+  EXPECT_EQ(most, fixed->dwProductVersionMS) << "PRODUCTVERSION";
+  EXPECT_EQ(least, fixed->dwProductVersionLS) << "PRODUCTVERSION";
+  EXPECT_EQ(static_cast<DWORD>(VFT_APP), fixed->dwFileType);
+  EXPECT_EQ(static_cast<DWORD>(VOS_NT_WINDOWS32), fixed->dwFileOS);
+
+  WORD* translation = nullptr;
+  ASSERT_TRUE(VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
+                             reinterpret_cast<void**>(&translation), &length));
+  ASSERT_EQ(4u, length);
+  EXPECT_EQ(0x409, translation[0]) << "U.S. English";
+  EXPECT_EQ(1200, translation[1]) << "Unicode";
+
+  const struct {
+    const wchar_t* name;
+    std::wstring value;
+  } strings[] = {
+      {L"FileVersion", ZELVORA_PROJECT_VERSION},
+      {L"ProductVersion", ZELVORA_PROJECT_VERSION},
+      {L"ProductName", L"Zelvora"},
+      {L"FileDescription", description},
+      {L"OriginalFilename", file_name},
+  };
+  for (const auto& string : strings) {
+    const std::wstring path =
+        std::wstring(L"\\StringFileInfo\\040904B0\\") + string.name;
+    wchar_t* value = nullptr;
+    if (!VerQueryValueW(data.data(), path.c_str(),
+                        reinterpret_cast<void**>(&value), &length)) {
+      ADD_FAILURE() << "no " << string.name;
+      continue;
+    }
+    EXPECT_EQ(string.value, value) << string.name;
+  }
+}
+
 const char kAdministrator[] =
     "level=\"requireAdministrator\" uiAccess=\"false\"";
 
@@ -72,6 +144,11 @@ TEST(UninstallResources, HasIcon101AndAsksForAdministratorOnly) {
   ExpectInManifest(manifest, {kAdministrator});
   ExpectNotInManifest(manifest, {"dependency", "compatibility", "dpiAware",
                                  "assemblyIdentity"});
+}
+
+TEST(UninstallResources, CarriesTheProjectVersion) {
+  ExpectVersionResource(Program(L"uninstall.exe"), L"Zelvora uninstaller",
+                        L"uninstall.exe");
 }
 
 TEST(ShellResources, IsA32BitGuiProgramWithoutMinGwDlls) {
@@ -102,6 +179,11 @@ TEST(ShellResources, HasIcons100And101AndTheApplicationManifest) {
                    });
   // CEF makes the process DPI aware at run time; the manifest must not.
   ExpectNotInManifest(manifest, {"dpiAware"});
+}
+
+TEST(ShellResources, CarriesTheProjectVersion) {
+  ExpectVersionResource(Program(L"Zelvora.exe"), L"Zelvora game hall",
+                        L"Zelvora.exe");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Which directory entries the cache deletion touches, and how its paths are
-// built within MAX_PATH.
+// Which folders and entries the cache deletion touches, and how its paths
+// are built within MAX_PATH.
 
 #include "cache_paths.h"
 
@@ -32,6 +32,19 @@ TEST(ActionForEntry, RemovesLinksWithoutFollowingThem) {
   EXPECT_EQ(EntryAction::kDeleteFile, ActionForEntry(L"filelink", kLink));
   EXPECT_EQ(EntryAction::kDeleteFile,
             ActionForEntry(L"filelink", kLink | kArchive));
+}
+
+// Asked of every folder before it is enumerated, the cache folder included.
+TEST(ActionForFolder, EmptiesOnlyRealDirectories) {
+  EXPECT_EQ(FolderAction::kEmptyAndRemove, ActionForFolder(kDir));
+  EXPECT_EQ(FolderAction::kEmptyAndRemove, ActionForFolder(kDir | kHidden));
+  EXPECT_EQ(FolderAction::kRemoveLink, ActionForFolder(kDir | kLink));
+  EXPECT_EQ(FolderAction::kRemoveLink, ActionForFolder(kDir | kLink | kHidden));
+  // Missing (INVALID_FILE_ATTRIBUTES has every bit set), a file, or a link
+  // to a file: there is no folder to empty.
+  EXPECT_EQ(FolderAction::kLeave, ActionForFolder(kNoAttributes));
+  EXPECT_EQ(FolderAction::kLeave, ActionForFolder(kArchive));
+  EXPECT_EQ(FolderAction::kLeave, ActionForFolder(kLink));
 }
 
 TEST(ActionForEntry, SkipsEveryNameBeginningWithADot) {

@@ -83,6 +83,15 @@ TempDir::~TempDir() {
 }
 
 void RemoveTree(const std::wstring& dir) {
+  // A folder that is a link goes as the link, never enumerated: cleaning up
+  // must not delete what it points at.
+  const DWORD attributes = GetFileAttributesW(dir.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES)
+    return;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    RemoveDirectoryW(dir.c_str());
+    return;
+  }
   WIN32_FIND_DATAW entry;
   HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &entry);
   if (find != INVALID_HANDLE_VALUE) {
@@ -91,7 +100,10 @@ void RemoveTree(const std::wstring& dir) {
       if (name == L"." || name == L"..")
         continue;
       const std::wstring path = dir + L"\\" + name;
-      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      // Read-only entries cannot be deleted. Links keep their attributes:
+      // nothing is done through one.
+      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
       if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         RemoveTree(path);
       else

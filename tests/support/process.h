@@ -55,8 +55,9 @@ class TempDir {
   std::wstring path_;
 };
 
-// Removes a directory tree with the shell's own file calls; used to clean
-// up after tests.
+// Removes a directory tree as far as Windows lets it; used to clean up after
+// tests. A junction or symbolic link, |dir| included, is removed as the link:
+// nothing it points at is deleted.
 void RemoveTree(const std::wstring& dir);
 
 bool FileExists(const std::wstring& path);

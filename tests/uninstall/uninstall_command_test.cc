@@ -1,9 +1,11 @@
-// The parameter text and program path the uninstaller builds for msiexec.
+// The parameter text and program path the uninstaller builds for msiexec,
+// and the one argument it accepts: a product code.
 
 #include "uninstall_command.h"
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "gtest/gtest.h"
 
@@ -41,46 +43,58 @@ std::string Build(const std::string& code, bool* accepted) {
   return buffer.params;
 }
 
-TEST(UninstallParams, WrapsTheProductCodeVerbatim) {
-  struct {
-    const char* code;
-    const char* expected;
-  } const cases[] = {
-      {"ABC", "/uninstall {ABC}"},
-      {"8C6B1F2E-4D3A-4E57-9A0B-5F1D2C3E4A10",
-       "/uninstall {8C6B1F2E-4D3A-4E57-9A0B-5F1D2C3E4A10}"},
-      // Braces are always added, even to a code that has its own.
-      {"{8C6B1F2E-4D3A-4E57-9A0B-5F1D2C3E4A10}",
-       "/uninstall {{8C6B1F2E-4D3A-4E57-9A0B-5F1D2C3E4A10}}"},
-      // An empty quoted argument.
-      {"", "/uninstall {}"},
-      // Neither trimmed nor validated.
-      {" a b ", "/uninstall { a b }"},
-      // Text of the ANSI code page (here cp1252 bytes) passes byte for byte.
-      {"Caf\xE9-\xC4\xD6\xDC", "/uninstall {Caf\xE9-\xC4\xD6\xDC}"},
-  };
-  for (const auto& c : cases) {
+const char kCode[] = "8C6B1F2E-4D3A-4E57-9A0B-5F1D2C3E4A10";
+
+TEST(UninstallParams, WrapsAProductCodeOfEitherCase) {
+  for (const char* code : {kCode, "8c6b1f2e-4d3a-4e57-9a0b-5f1d2c3e4a10",
+                           "8c6B1f2E-4d3A-4e57-9a0B-5f1D2c3E4a10",
+                           "00000000-0000-0000-0000-000000000000",
+                           "FFFFFFFF-ffff-FFFF-ffff-FFFFFFFFFFFF"}) {
     bool accepted = false;
-    EXPECT_EQ(c.expected, Build(c.code, &accepted)) << "code: " << c.code;
-    EXPECT_TRUE(accepted) << "code: " << c.code;
+    const std::string params = Build(code, &accepted);
+    EXPECT_TRUE(accepted) << "code: " << code;
+    EXPECT_EQ(std::string("/uninstall {") + code + "}", params);
+    EXPECT_EQ(kParamsSize - 1, params.size()) << "the buffer is not full";
   }
 }
 
-TEST(UninstallParams, FillsTheBufferWithALongestCode) {
-  bool accepted = false;
-  const std::string code(250, 'F');
-  const std::string params = Build(code, &accepted);
-  EXPECT_TRUE(accepted) << "a 250-character code must fit";
-  EXPECT_EQ("/uninstall {" + code + "}", params);
-  EXPECT_EQ(kParamsSize - 1, params.size());
-}
-
-TEST(UninstallParams, RejectsLongerCodesWithoutCuttingThem) {
-  for (size_t length : {251u, 264u, 10000u}) {
+// Whatever is not exactly a product code would reach msiexec's command line
+// (the code is put there between braces): it is refused whole.
+TEST(UninstallParams, RefusesAllButAProductCode) {
+  const std::string code = kCode;
+  std::vector<std::string> refused = {
+      "",
+      "{" + code + "}",
+      code + "} /x {" + code,
+      code + " /qn",
+      " " + code,
+      code + " ",
+      code.substr(0, 35),
+      code + "0",
+      "8C6B1F2E4-D3A-4E57-9A0B-5F1D2C3E4A10",  // A hyphen one place late.
+      "8C6B1F2E4D3A4E579A0B5F1D2C3E4A10",      // No hyphens.
+      "/x",
+      "ABC",
+      std::string(250, 'F'),
+      std::string(10000, 'F'),
+  };
+  // One character out of place anywhere: a hyphen where a digit belongs,
+  // a digit where a hyphen belongs, a letter beyond F, a byte of the ANSI
+  // code page above 127 (no isxdigit on a negative char).
+  for (size_t i = 0; i < code.size(); ++i) {
+    const bool hyphen = code[i] == '-';
+    for (char wrong :
+         {hyphen ? '0' : '-', hyphen ? 'A' : 'G', hyphen ? ' ' : 'g', '\xE9'}) {
+      std::string changed = code;
+      changed[i] = wrong;
+      refused.push_back(changed);
+    }
+  }
+  for (const std::string& argument : refused) {
     bool accepted = true;
-    const std::string params = Build(std::string(length, 'F'), &accepted);
-    EXPECT_FALSE(accepted) << length << " characters must be rejected";
-    EXPECT_EQ("", params) << "no cut-down parameters for " << length;
+    const std::string params = Build(argument, &accepted);
+    EXPECT_FALSE(accepted) << "accepted: \"" << argument << "\"";
+    EXPECT_EQ("", params) << "parameters built for \"" << argument << "\"";
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <msi.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <string>
 
@@ -25,6 +26,7 @@ using test_support::WaitForMessageBox;
 
 // Identity of test_product.wxs.
 const wchar_t kProductCode[] = L"8C6B1F2E-4D3A-4E57-9A0B-5F1D2C3E4A10";
+const wchar_t kLowerCaseCode[] = L"8c6b1f2e-4d3a-4e57-9a0b-5f1d2c3e4a10";
 const wchar_t kProductGuid[] = L"{8C6B1F2E-4D3A-4E57-9A0B-5F1D2C3E4A10}";
 const wchar_t kComponentGuid[] = L"{6D1E4B7A-2C9F-4A38-B5E0-7F3D2A1C9B84}";
 
@@ -87,8 +89,9 @@ TEST(UninstallProgram, RemovesTheInstalledProduct) {
   ASSERT_EQ(INSTALLSTATE_DEFAULT, MsiQueryProductStateW(kProductGuid));
   ASSERT_TRUE(ProductListed());
 
+  // Product codes are GUIDs, whose digits may be written in either case.
   // Only the first argument counts; the rest would not name a product.
-  Process uninstall(Uninstaller() + L" " + kProductCode + L" {bogus} extra",
+  Process uninstall(Uninstaller() + L" " + kLowerCaseCode + L" {bogus} extra",
                     L"");
   ASSERT_TRUE(uninstall.Wait(kTimeoutMs));
   EXPECT_EQ(0u, uninstall.ExitCode());
@@ -128,11 +131,30 @@ TEST(UninstallProgram, NeverRunsAnMsiexecInTheCurrentDirectory) {
   EXPECT_FALSE(FileExists(marker)) << "the planted msiexec.exe was run";
 }
 
-// Expects the failure box, answers it like a user and checks the exit.
+// Processes that |parent_id| started and that still run.
+int ChildProcesses(DWORD parent_id) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE)
+    return -1;
+  int children = 0;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
+    if (entry.th32ParentProcessID == parent_id)
+      ++children;
+  }
+  CloseHandle(snapshot);
+  return children;
+}
+
+// Expects the failure box, and nothing started; answers the box like a user
+// and checks the exit.
 void ExpectFailureBox(Process& uninstall) {
   ASSERT_TRUE(uninstall.started());
   const MessageBoxInfo box = WaitForMessageBox(uninstall.id(), kTimeoutMs);
   ASSERT_NE(nullptr, box.window) << "no message box appeared";
+  EXPECT_EQ(0, ChildProcesses(uninstall.id())) << "a program was started";
   EXPECT_EQ(L"ERROR", box.caption);
   EXPECT_EQ(L"Uninstall Failed!", box.text);
   EXPECT_EQ(nullptr, box.owner) << "the box has no owner window";
@@ -147,9 +169,31 @@ void ExpectFailureBox(Process& uninstall) {
   EXPECT_EQ(0u, uninstall.ExitCode());
 }
 
-TEST(UninstallProgram, RejectsAnOverlongCodeWithTheFailureBox) {
-  Process uninstall(Uninstaller() + L" " + std::wstring(251, L'F'), L"");
-  ExpectFailureBox(uninstall);
+// Only a product code reaches msiexec: an argument that would carry switches
+// of its own, braces, or any other text shows the failure box instead.
+TEST(UninstallProgram, RefusesAllButAProductCodeWithTheFailureBox) {
+  const std::wstring installed_file = InstallTestProduct();
+  ASSERT_TRUE(FileExists(installed_file));
+  const std::wstring code = kProductCode;
+  for (const std::wstring& argument :
+       {L"\"" + code + L"} /x {" + code + L"\"", L"{" + code + L"}",
+        std::wstring(250, L'F'), std::wstring(L"\"\"")}) {
+    SCOPED_TRACE(testing::Message() << "argument " << argument.c_str());
+    Process uninstall(Uninstaller() + L" " + argument, L"");
+    ExpectFailureBox(uninstall);
+  }
+  // A smuggled "/x" would have removed it by now.
+  EXPECT_FALSE(WaitFor(
+      [&] {
+        return MsiQueryProductStateW(kProductGuid) != INSTALLSTATE_DEFAULT ||
+               !FileExists(installed_file);
+      },
+      5000))
+      << "the product was removed";
+
+  RunAndWait(L"\"" + SystemMsiexec() + L"\" /x " + kProductGuid + L" /qn", L"",
+             kTimeoutMs);
+  EXPECT_TRUE(WaitUntilRemoved(installed_file)) << "clean-up failed";
 }
 
 // Takes the system's msiexec.exe away for the life of the object.
