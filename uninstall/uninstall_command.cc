@@ -42,8 +42,12 @@ bool BuildUninstallParams(const char* product_code,
   char* out = params;
   memcpy(out, kParamsPrefix, sizeof(kParamsPrefix) - 1);
   out += sizeof(kParamsPrefix) - 1;
-  memcpy(out, product_code, kProductCodeLength);
-  out += kProductCodeLength;
+  // Windows Installer writes product codes in upper case and leaves others
+  // undefined; the digits and hyphens pass as they are.
+  for (size_t i = 0; i < kProductCodeLength; ++i) {
+    const char c = product_code[i];
+    *out++ = (c >= 'a' && c <= 'f') ? static_cast<char>(c - 'a' + 'A') : c;
+  }
   memcpy(out, kParamsSuffix, sizeof(kParamsSuffix));  // With its zero.
   return true;
 }

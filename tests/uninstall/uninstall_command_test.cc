@@ -3,6 +3,7 @@
 
 #include "uninstall_command.h"
 
+#include <cctype>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -45,7 +46,9 @@ std::string Build(const std::string& code, bool* accepted) {
 
 const char kCode[] = "8C6B1F2E-4D3A-4E57-9A0B-5F1D2C3E4A10";
 
-TEST(UninstallParams, WrapsAProductCodeOfEitherCase) {
+// Windows Installer's own form is upper case: a code of either case reaches
+// msiexec in that form.
+TEST(UninstallParams, WrapsAProductCodeOfEitherCaseInUpperCase) {
   for (const char* code : {kCode, "8c6b1f2e-4d3a-4e57-9a0b-5f1d2c3e4a10",
                            "8c6B1f2E-4d3A-4e57-9a0B-5f1D2c3E4a10",
                            "00000000-0000-0000-0000-000000000000",
@@ -53,7 +56,10 @@ TEST(UninstallParams, WrapsAProductCodeOfEitherCase) {
     bool accepted = false;
     const std::string params = Build(code, &accepted);
     EXPECT_TRUE(accepted) << "code: " << code;
-    EXPECT_EQ(std::string("/uninstall {") + code + "}", params);
+    std::string upper = code;
+    for (char& c : upper)
+      c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ("/uninstall {" + upper + "}", params);
     EXPECT_EQ(kParamsSize - 1, params.size()) << "the buffer is not full";
   }
 }
