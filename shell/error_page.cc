@@ -1,5 +1,6 @@
-// HallClient as load handler: a document that fails to load is replaced by
-// the local error page, which is told the failed address.
+// HallClient as load and request handler: a document that fails to load, or
+// whose renderer process dies, is replaced by the local error page, which is
+// told the address that could not be shown.
 
 #include "hall_client.h"
 
@@ -53,4 +54,19 @@ void HallClient::OnLoadError(CefRefPtr<CefBrowser> browser,
   if (page.empty())
     page = kBuiltInErrorPage;
   frame->LoadString(page, error_page_url);
+}
+
+void HallClient::OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser,
+                                           TerminationStatus status) {
+  // The dead page would stay white: show the error page for the address that
+  // was showing, so that "Try again" brings it back in a new renderer. Never
+  // a reload, which a page that keeps killing its renderer would turn into a
+  // loop; nor an error page for the error page.
+  CefRefPtr<CefFrame> main_frame = browser->GetMainFrame();
+  if (!main_frame)
+    return;
+  const std::string shown_url = main_frame->GetURL().ToString();
+  if (error_page::IsErrorPageUrl(shown_url))
+    return;
+  main_frame->LoadURL(error_page::ErrorPageUrlFor(shown_url));
 }

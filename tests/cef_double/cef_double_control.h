@@ -143,6 +143,9 @@ struct LoadedString {
 // LoadString calls made on |frame|, in order; each commits its |url|. As a
 // checked build of CEF's wrapper does, an empty argument stops the process.
 std::vector<LoadedString> LoadedStrings(CefRefPtr<CefFrame> frame);
+// The browser's renderer process ended: OnRenderProcessTerminated.
+void TerminateRenderProcess(CefRefPtr<CefBrowser> browser,
+                            cef_termination_status_t status);
 // window.open() from script, no user gesture: OnBeforePopup on another thread.
 // True when allowed; the pop-up is then created from the loop.
 bool OpenPopup(CefRefPtr<CefBrowser> opener,

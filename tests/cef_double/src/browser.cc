@@ -557,6 +557,16 @@ std::vector<LoadedString> LoadedStrings(CefRefPtr<CefFrame> frame) {
   return f ? f->strings : std::vector<LoadedString>();
 }
 
+void TerminateRenderProcess(CefRefPtr<CefBrowser> browser,
+                            cef_termination_status_t status) {
+  BrowserPtr b = StateOf(browser);
+  if (!b || b->gone || !b->client)
+    return;
+  CefRefPtr<CefRequestHandler> handler = b->client->GetRequestHandler();
+  if (handler)
+    handler->OnRenderProcessTerminated(Wrap(b), status);
+}
+
 const std::vector<KeyRecord>& KeyEvents() {
   return g_keys;
 }
