@@ -14,8 +14,10 @@ file(GLOB_RECURSE cef_wrapper_sources ${CEF_ROOT}/libcef_dll/*.cc)
 add_library(libcef_dll_wrapper STATIC ${cef_wrapper_sources})
 # CEF's headers are not held to our warnings.
 target_include_directories(libcef_dll_wrapper SYSTEM PUBLIC ${CEF_ROOT})
-# The wrapper side of libcef's C API, as CEF's own build defines it.
-target_compile_definitions(libcef_dll_wrapper PUBLIC USING_CEF_SHARED NOMINMAX)
+# The wrapper side of libcef's C API, as CEF's own build defines it (Unicode,
+# so that windows.h renames CefFrame::LoadString alike here and in the shell).
+target_compile_definitions(libcef_dll_wrapper PUBLIC
+  USING_CEF_SHARED NOMINMAX UNICODE _UNICODE)
 # CEF's code, not ours: no warnings. Its string wrappers call strlen without
 # including <cstring>, which GCC does not forgive.
 target_compile_options(libcef_dll_wrapper PRIVATE -w -include cstring)

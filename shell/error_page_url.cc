@@ -17,7 +17,7 @@ std::string ErrorPageUrlFor(const std::string& failed_url) {
   // Sized once, then filled: linear in the address, one allocation.
   size_t specials = 0;
   for (const char c : failed_url)
-    specials += (c == '?' || c == '&' || c == '=');
+    specials += (c == '?' || c == '&' || c == '=' || c == '%' || c == '#');
   const size_t prefix_length = strlen(kErrorPageUrl) + strlen(kUrlParameter);
   std::string result(prefix_length + failed_url.size() + 2 * specials, '\0');
   char* out = &result[0];
@@ -27,6 +27,8 @@ std::string ErrorPageUrlFor(const std::string& failed_url) {
     const char* escape = c == '?'   ? "%3F"
                          : c == '&' ? "%26"
                          : c == '=' ? "%3D"
+                         : c == '%' ? "%25"
+                         : c == '#' ? "%23"
                                     : nullptr;
     if (escape)
       out = std::copy_n(escape, 3, out);

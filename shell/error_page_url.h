@@ -11,9 +11,11 @@ namespace error_page {
 // The page itself: Chromium looks it up in the current folder.
 extern const char kErrorPageUrl[];
 
-// "file:///error.html?url=" and |failed_url| with "?", "&" and "=" escaped as
-// "%3F", "%26" and "%3D"; every other byte passes unchanged. UTF-8 never uses
-// those three bytes inside a multi-byte sequence.
+// "file:///error.html?url=" and |failed_url| with "?", "&", "=", "%" and "#"
+// escaped as "%3F", "%26", "%3D", "%25" and "%23", so that the page's "url"
+// parameter decodes once into exactly |failed_url|, fragment included; every
+// other byte passes unchanged. UTF-8 never uses those bytes inside a
+// multi-byte sequence.
 std::string ErrorPageUrlFor(const std::string& failed_url);
 
 // True for an address of the error page itself: a failure to show the error

@@ -20,8 +20,12 @@ class HallClient : public CefClient,
                    public CefLifeSpanHandler,
                    public CefContextMenuHandler,
                    public CefKeyboardHandler,
-                   public CefLoadHandler {
+                   public CefLoadHandler,
+                   public CefRequestHandler {
  public:
+  // CefLifeSpanHandler and CefRequestHandler both name this type.
+  using CefLifeSpanHandler::WindowOpenDisposition;
+
   HallClient();
 
   // CefClient methods: this object serves every role it implements.
@@ -32,6 +36,7 @@ class HallClient : public CefClient,
   CefRefPtr<CefKeyboardHandler> GetKeyboardHandler() OVERRIDE { return this; }
   CefRefPtr<CefLifeSpanHandler> GetLifeSpanHandler() OVERRIDE { return this; }
   CefRefPtr<CefLoadHandler> GetLoadHandler() OVERRIDE { return this; }
+  CefRefPtr<CefRequestHandler> GetRequestHandler() OVERRIDE { return this; }
 
   // CefDisplayHandler methods (hall_client.cc):
   void OnTitleChange(CefRefPtr<CefBrowser> browser,
@@ -76,6 +81,10 @@ class HallClient : public CefClient,
                    ErrorCode errorCode,
                    const CefString& errorText,
                    const CefString& failedUrl) OVERRIDE;
+
+  // CefRequestHandler methods (error_page.cc):
+  void OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser,
+                                 TerminationStatus status) OVERRIDE;
 
  private:
   ~HallClient() OVERRIDE;

@@ -130,8 +130,22 @@ void ReportLoadError(CefRefPtr<CefBrowser> browser,
                      CefRefPtr<CefFrame> frame,
                      cef_errorcode_t code,
                      const CefString& failed_url);
-// LoadURL calls made on |frame|, in order.
+// LoadURL calls made on |frame|, in order. A load commits: GetURL gives its
+// address. Except, as in CEF, a sub-frame's LoadURL of a file: address while
+// the main frame shows an http(s) page: the page's renderer refuses it, and
+// OnLoadError follows for that frame with ERR_ABORTED, from the loop.
 std::vector<std::wstring> LoadedUrls(CefRefPtr<CefFrame> frame);
+// One LoadString call.
+struct LoadedString {
+  std::wstring string_val;
+  std::wstring url;
+};
+// LoadString calls made on |frame|, in order; each commits its |url|. As a
+// checked build of CEF's wrapper does, an empty argument stops the process.
+std::vector<LoadedString> LoadedStrings(CefRefPtr<CefFrame> frame);
+// The browser's renderer process ended: OnRenderProcessTerminated.
+void TerminateRenderProcess(CefRefPtr<CefBrowser> browser,
+                            cef_termination_status_t status);
 // window.open() from script, no user gesture: OnBeforePopup on another thread.
 // True when allowed; the pop-up is then created from the loop.
 bool OpenPopup(CefRefPtr<CefBrowser> opener,

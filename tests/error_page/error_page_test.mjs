@@ -1,11 +1,15 @@
 // Browser test of shell/error.html, the local page the shell shows in a frame
 // that failed to load. Runs natively (not under Wine) in Debian's Chromium,
 // driven by playwright-core:
+//   ZELVORA_ERROR_PAGE_URL_FOR=build/test/x86_64/native/error_page_url_for \
 //   node --test tests/error_page/error_page_test.mjs
-// Screenshots go to $ZELVORA_ARTIFACT_DIR (default: build/artifacts).
+// The page is opened at the addresses the shell's own C++ builds, printed by
+// that program. Screenshots go to $ZELVORA_ARTIFACT_DIR (default:
+// build/artifacts).
 
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -25,12 +29,17 @@ const SMALL_FRAME = { width: 300, height: 150 };
 // Long enough for any script or image error handler that sneaked in to run.
 const SETTLE_MS = 150;
 
-// The query the shell appends to error.html for a failed address (see
-// ErrorPageUrlFor in shell/error_page_url.cc): only "?", "&" and "=" are
-// escaped; "%", "#", spaces and non-ASCII pass unchanged.
+// The query the shell appends to error.html for |failedUrl|, from the
+// shell's own ErrorPageUrlFor (shell/error_page_url.cc).
+const ERROR_PAGE_URL = 'file:///error.html';
 function shellErrorPageQuery(failedUrl) {
-  const escapes = { '?': '%3F', '&': '%26', '=': '%3D' };
-  return '?url=' + failedUrl.replace(/[?&=]/g, (c) => escapes[c]);
+  const program = process.env.ZELVORA_ERROR_PAGE_URL_FOR;
+  assert.ok(program && fs.existsSync(program),
+    'expected ZELVORA_ERROR_PAGE_URL_FOR to name the built error_page_url_for program');
+  const [url, ...rest] = execFileSync(program, [failedUrl]).toString('utf8').split('\0');
+  assert.deepEqual(rest, [''], 'expected one address from error_page_url_for');
+  assert.ok(url.startsWith(ERROR_PAGE_URL + '?'), `expected ${ERROR_PAGE_URL}?..., got ${url}`);
+  return url.slice(ERROR_PAGE_URL.length);
 }
 
 let browser;
@@ -113,13 +122,6 @@ function assertHealthy(seen, label) {
   assert.deepEqual(seen.dialogs, [], `${label}: expected no dialog`);
 }
 
-describe('the query the test builds', () => {
-  test('escapes exactly "?", "&" and "=", like the shell', () => {
-    assert.equal(shellErrorPageQuery('a?b=c&d'), '?url=a%3Fb%3Dc%26d');
-    assert.equal(shellErrorPageQuery('http://x/100%zz #f Zoë+'), '?url=http://x/100%zz #f Zoë+');
-  });
-});
-
 describe('the failed address is shown as it was', () => {
   test('"a?b=c&d" shows exactly "a?b=c&d"', async () => {
     const { context, page, seen } = await openErrorPage('a?b=c&d');
@@ -138,13 +140,84 @@ describe('the failed address is shown as it was', () => {
     } finally { await context.close(); }
   });
 
-  test('a "#" ends the shown address: the rest is the error page\'s own fragment', async () => {
+  test('a "#" and what follows it stay part of the address', async () => {
     const { context, page, seen } = await openErrorPage('http://hall.example/lobby?table=5#seat-2');
     try {
-      assert.equal(await shownAddress(page), 'http://hall.example/lobby?table=5');
+      assert.equal(await shownAddress(page), 'http://hall.example/lobby?table=5#seat-2');
       assertHealthy(seen, '# address');
     } finally { await context.close(); }
   });
+});
+
+// Addresses whose escapes, "%" and "#" the page once read as its own syntax.
+describe('escaped addresses are shown and retried exactly', () => {
+  for (const failed of [
+    'http://hall.example/games/a%2Fb',
+    'http://hall.example/search?q=50%25',
+    'http://hall.example/login?token=abc%2Bdef%3D%3D',
+    'http://hall.example/files/a%23b',
+    'http://hall.example/login?next=%2Fhall%3Ft%3D1%26s%3D2',
+    'http://hall.example/%3Fnot-a-query',
+    'http://hall.example/hall#/lobby/7',
+    'http://hall.example/lobby?table=5&seat=2',
+    'https://portal.zelvora.example/hall/table/7',
+  ]) {
+    test(failed, async () => {
+      const { context, page, seen } = await openErrorPage(failed);
+      try {
+        assert.equal(await shownAddress(page), failed);
+        await retryTarget(page);
+        await page.waitForURL((u) => u.protocol !== 'file:');
+        assert.equal(page.url(), failed, 'expected "Try again" to go to exactly the failed address');
+        assert.equal(seen.webRequests.at(-1), failed.replace(/#.*/, ''),
+          'expected the server to be asked for the failed address');
+        assertHealthy(seen, failed);
+      } finally { await context.close(); }
+    });
+  }
+});
+
+describe('bidirectional controls', () => {
+  const visible = (text) => text.replace(/[\u061C\u200E\u200F\u202A-\u202E\u2066-\u2069]/g,
+    (c) => '\\u' + c.charCodeAt(0).toString(16).toUpperCase().padStart(4, '0'));
+  for (const failed of [
+    'http://hall.example/lobby#\u202Etxt.exe',
+    'http://hall.example/#\u202A\u202B\u202C\u202D\u202E\u2066\u2067\u2068\u2069\u200E\u200F\u061C',
+    'http://hall.example/#\u05E9\u05DC\u05D5\u05DD/\u2067ab\u2069/\u0645\u0631\u062D\u0628\u0627',
+  ]) {
+    test(`${JSON.stringify(failed)}: shown visibly, read left to right`, async () => {
+      const { context, page, seen } = await openErrorPage(failed);
+      try {
+        const shown = await shownAddress(page);
+        assert.equal(shown, visible(failed), 'expected each control shown as its \\u escape');
+        // Each character stands to the right of the one before it: nothing
+        // is reordered, whatever right-to-left letters the address holds.
+        const lefts = await page.evaluate(() => {
+          const text = document.getElementById('address').firstChild;
+          const range = document.createRange();
+          const result = [];
+          for (let i = 0; i < text.length; ++i) {
+            range.setStart(text, i);
+            range.setEnd(text, i + 1);
+            const r = range.getClientRects()[0];
+            result.push(r ? [r.left, r.top] : null);
+          }
+          return result;
+        });
+        for (let i = 1; i < lefts.length; ++i) {
+          assert.ok(lefts[i] && lefts[i - 1], `expected character ${i} to be rendered`);
+          assert.ok(lefts[i][1] > lefts[i - 1][1] || lefts[i][0] > lefts[i - 1][0],
+            `expected character ${i} (${JSON.stringify(shown[i])}) after character ${i - 1} ` +
+            `(${JSON.stringify(shown[i - 1])}), got x ${lefts[i][0]} after x ${lefts[i - 1][0]}`);
+        }
+        await retryTarget(page);
+        await page.waitForURL((u) => u.protocol !== 'file:');
+        assert.equal(page.url(), new URL(failed).href,
+          'expected "Try again" to load the address with its controls');
+        assertHealthy(seen, failed);
+      } finally { await context.close(); }
+    });
+  }
 });
 
 describe('Try again', () => {
@@ -277,6 +350,71 @@ describe('the page stands alone', () => {
         document.querySelector('meta[http-equiv="Content-Security-Policy"]')?.content ?? '');
       assert.match(csp, /default-src 'none'/, 'expected a CSP that forbids anything external');
     } finally { await context.close(); }
+  });
+});
+
+// CEF's Chromium (49 as shipped, 45 where the page was tried) drops what it
+// does not know: text turned black, the button grey, paddings zero.
+describe('the page uses nothing newer than Chromium 45', () => {
+  // [what, pattern, an example it must catch]
+  const css = [
+    ['custom properties (Chromium 49)', /(^|[\s;{])--[\w-]+\s*:|\bvar\(/, ':root { --text: #fff; }'],
+    ['clamp(), min(), max() (Chromium 79)', /\b(clamp|min|max)\(/, 'padding: clamp(1px, 2vw, 3px);'],
+    ['gap (flex 84, grid 57)', /(^|[\s;{-])gap\s*:/, 'main { gap: 4px; }'],
+    [':focus-visible (86), :focus-within (60)', /:focus-(visible|within)/, 'button:focus-visible {}'],
+    [':is(), :where(), :has() (88+)', /:(is|where|has)\(/, 'main :is(h1, p) {}'],
+    ['grid layout (57)', /display\s*:\s*(inline-)?grid/, 'main { display: grid; }'],
+    ['position: sticky (56)', /position\s*:\s*sticky/, 'h1 { position: sticky; }'],
+    ['color-scheme (81)', /color-scheme/, ':root { color-scheme: dark; }'],
+    ['overflow-wrap: anywhere (80)', /overflow-wrap\s*:\s*anywhere/, 'p { overflow-wrap: anywhere; }'],
+    ['system-ui (56)', /system-ui/, 'body { font: 16px system-ui; }'],
+    ['unprefixed filter (53), backdrop-filter (76)', /(^|[\s;{])(backdrop-)?filter\s*:/, 'b:hover { filter: brightness(1.1); }'],
+    ['aspect-ratio (88), inset (87), place-* (59)', /(^|[\s;{])(aspect-ratio|inset|place-items|place-content|place-self)\s*:/, 'i { inset: 0; }'],
+    ['4- and 8-digit hex colours (62)', /#([0-9a-fA-F]{4}|[0-9a-fA-F]{8})\b/, 'p { color: #ffffff80; }'],
+    ['space-separated colour functions (65)', /\b(rgba?|hsla?)\([^),]*\)/, 'p { color: rgb(0 0 0 / 50%); }'],
+    ['env() (69), conic-gradient() (69)', /\b(env|conic-gradient)\(/, 'body { padding: env(safe-area-inset-top); }'],
+    ['unicode-bidi: isolate/plaintext (48)', /unicode-bidi\s*:\s*(isolate|plaintext)/, 'p { unicode-bidi: isolate; }'],
+    ['prefers-* media features (74+)', /prefers-(color-scheme|reduced-motion)/, '@media (prefers-color-scheme: dark) {}'],
+    ['@layer, @container, @property (85+)', /@(layer|container|property)\b/, '@layer base {}'],
+    ['dynamic viewport units (108)', /\d(dvh|svh|lvh|dvw|svw|lvw)\b/, 'body { height: 100dvh; }'],
+    ['::marker (86), ::placeholder (57)', /::(marker|placeholder)/, 'li::marker {}'],
+    ['scroll-behavior (61), overscroll-behavior (63), accent-color (93)', /(scroll-behavior|accent-color)\s*:/, 'html { scroll-behavior: smooth; }'],
+  ];
+  const js = [
+    ['optional chaining (80)', /\?\.(?!\d)/, 'a?.b'],
+    ['nullish coalescing (80)', /\?\?/, 'a ?? b'],
+    ['let and const outside strict mode (49)', /\b(let|const)\s/, 'let a = 1;'],
+    ['destructuring (49)', /\b(var|let|const)\s*[[{]/, 'var {a} = b;'],
+    ['spread and rest (46/49)', /\.\.\.[\w$[{(]/, 'f(...args)'],
+    ['classes outside strict mode (49)', /\bclass\s+[\w$]/, 'class A {}'],
+    ['async functions (55)', /\basync\s+(function|\(|[\w$]+\s*=>)|\bawait\s/, 'async function f() {}'],
+    ['exponent operator (52)', /[\w)\]]\s*\*\*/, 'a ** 2'],
+    ['optional catch binding (66)', /\bcatch\s*\{/, 'try {} catch {}'],
+    ['lookbehind (62) and named groups (64)', /\(\?<[=!\w]/, '/(?<=a)b/'],
+    ['newer methods', /\.(includes|padStart|padEnd|flat|flatMap|at|replaceAll|matchAll|finally|trimStart|trimEnd|append|prepend|replaceWith|toggleAttribute|checkVisibility)\(/, "s.replaceAll('a', 'b')"],
+    ['newer globals', /\b(Object\.(values|entries|fromEntries)|URLSearchParams|globalThis|structuredClone|queueMicrotask)\b/, 'new URLSearchParams(location.search)'],
+  ];
+
+  test('each check catches its example', () => {
+    for (const [what, pattern, example] of [...css, ...js]) {
+      assert.match(example, pattern, `expected the check for ${what} to catch ${example}`);
+    }
+  });
+
+  test('shell/error.html has none of them', () => {
+    const text = fs.readFileSync(pageSource, 'utf8');
+    const blocks = (tag) => [...text.matchAll(new RegExp(`<${tag}>([\\s\\S]*?)</${tag}>`, 'g'))].map((m) => m[1]);
+    const style = blocks('style').join('\n').replace(/\/\*[\s\S]*?\*\//g, '');
+    const script = blocks('script').join('\n').replace(/^\s*\/\/.*$/gm, '');
+    assert.ok(style.includes('button') && script.includes('location'), 'expected the page\'s style and script');
+    const found = [];
+    for (const [source, checks] of [[style, css], [script, js]]) {
+      for (const [what, pattern] of checks) {
+        const m = pattern.exec(source);
+        if (m) found.push(`${what}: ${JSON.stringify(source.slice(Math.max(0, m.index - 20), m.index + 30))}`);
+      }
+    }
+    assert.deepEqual(found, [], 'expected nothing newer than Chromium 45 in error.html');
   });
 });
 

@@ -9,7 +9,7 @@
 namespace error_page {
 namespace {
 
-TEST(ErrorPageUrl, EscapesOnlyQuestionMarkAmpersandAndEquals) {
+TEST(ErrorPageUrl, EscapesWhatThePageWouldReadAsSyntax) {
   struct {
     const char* failed;
     const char* expected;
@@ -18,16 +18,18 @@ TEST(ErrorPageUrl, EscapesOnlyQuestionMarkAmpersandAndEquals) {
       {"", "file:///error.html?url="},
       {"http://hall.example/lobby",
        "file:///error.html?url=http://hall.example/lobby"},
-      // Already escaped text and a lone "%" pass unchanged.
-      {"a%3Fb%", "file:///error.html?url=a%3Fb%"},
-      // "#" is not escaped: what follows it is the error page's fragment.
-      {"a#b", "file:///error.html?url=a#b"},
+      // "%" is escaped too, so the page decodes exactly once: an escape in
+      // the failed address, and a lone "%", come back as they were.
+      {"a%3Fb%", "file:///error.html?url=a%253Fb%25"},
+      // "#" stays in the parameter instead of becoming the page's fragment.
+      {"hall#/lobby/7", "file:///error.html?url=hall%23/lobby/7"},
+      {"?&=?&=", "file:///error.html?url=%3F%26%3D%3F%26%3D"},
+      {"%#%#", "file:///error.html?url=%25%23%25%23"},
       {"sp ace\t+", "file:///error.html?url=sp ace\t+"},
       // UTF-8 passes byte for byte.
       {"http://h\xC3\xA4ll.example/?z=\xF0\x9F\x8E\xB2",
        "file:///error.html?url=http://h\xC3\xA4ll.example/"
        "%3Fz%3D\xF0\x9F\x8E\xB2"},
-      {"?&=?&=", "file:///error.html?url=%3F%26%3D%3F%26%3D"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.expected, ErrorPageUrlFor(c.failed))
@@ -39,8 +41,8 @@ TEST(ErrorPageUrl, HandlesAMegabyteAddress) {
   std::string failed;
   std::string expected = "file:///error.html?url=";
   for (int i = 0; i < 1 << 18; ++i) {
-    failed += "ab?=";
-    expected += "ab%3F%3D";
+    failed += "a?%#=";
+    expected += "a%3F%25%23%3D";
   }
   EXPECT_EQ(expected, ErrorPageUrlFor(failed));
 }

@@ -1,5 +1,8 @@
 // Failed loads are answered with the local error page in the failed frame.
 
+#include <windows.h>
+
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -21,6 +24,39 @@ CefRefPtr<CefBrowser> MainBrowser() {
   return cef_double::OpenBrowsers()[0];
 }
 
+// A new empty folder as the process's current folder, where the shell looks
+// for error.html (as its shortcut starts it in the install folder); the
+// previous one is current again afterwards.
+class CurrentFolder {
+ public:
+  CurrentFolder() {
+    wchar_t path[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, path);
+    previous_ = path;
+    GetTempPathW(MAX_PATH, path);
+    static int count = 0;
+    folder_ = std::wstring(path) + L"zelvora-load-error-" +
+              std::to_wstring(GetCurrentProcessId()) + L"-" +
+              std::to_wstring(++count);
+    CreateDirectoryW(folder_.c_str(), nullptr);
+    SetCurrentDirectoryW(folder_.c_str());
+  }
+  ~CurrentFolder() {
+    SetCurrentDirectoryW(previous_.c_str());
+    const std::wstring page = folder_ + L"\\error.html";
+    DeleteFileW(page.c_str());
+    RemoveDirectoryW(page.c_str());
+    RemoveDirectoryW(folder_.c_str());
+  }
+  void WriteErrorPage(const std::string& contents) {
+    std::ofstream("error.html", std::ios::binary) << contents;
+  }
+
+ private:
+  std::wstring previous_;
+  std::wstring folder_;
+};
+
 TEST(LoadError, LoadsTheErrorPageIntoTheMainFrameForEveryRealFailure) {
   RunShell(L"Zelvora.exe", [] {
     CefRefPtr<CefBrowser> browser = MainBrowser();
@@ -31,17 +67,20 @@ TEST(LoadError, LoadsTheErrorPageIntoTheMainFrameForEveryRealFailure) {
          {ERR_CONNECTION_REFUSED, ERR_NAME_NOT_RESOLVED, ERR_FILE_NOT_FOUND,
           ERR_UNSAFE_PORT, static_cast<cef_errorcode_t>(-999)}) {
       cef_double::ReportLoadError(browser, main_frame, code,
-                                  "http://127.0.0.1:8765/hall?t=5&s=2");
+                                  "http://127.0.0.1:8765/hall?t=5&s=50%25#7");
       Settle();  // CEF starts the new load from its loop.
       ASSERT_FALSE(cef_double::LoadedUrls(main_frame).empty())
           << "nothing loaded for error " << code;
       EXPECT_EQ(
-          L"file:///error.html?url=http://127.0.0.1:8765/hall%3Ft%3D5%26s%3D2",
+          L"file:///error.html?url=http://127.0.0.1:8765/"
+          L"hall%3Ft%3D5%26s%3D50%2525%237",
           cef_double::LoadedUrls(main_frame).back())
           << "for error " << code;
     }
     EXPECT_EQ(5u, cef_double::LoadedUrls(main_frame).size())
         << "one load per failure";
+    EXPECT_TRUE(cef_double::LoadedStrings(main_frame).empty())
+        << "the main frame loads the page itself";
   });
 }
 
@@ -55,17 +94,65 @@ TEST(LoadError, LeavesAnAbortedLoadAlone) {
   });
 }
 
-TEST(LoadError, ReplacesOnlyTheFailedSubFrame) {
+// An http page's renderer may not take a sub-frame to a local file, so the
+// sub-frame gets error.html's text, at the error page's address.
+TEST(LoadError, ReplacesOnlyTheFailedSubFrameWithTheErrorPagesText) {
+  CurrentFolder folder;
+  folder.WriteErrorPage("<p>Zo\xC3\xAB's table didn't load</p>");
   RunShell(L"Zelvora.exe", [] {
     CefRefPtr<CefBrowser> browser = MainBrowser();
+    const std::wstring page = browser->GetMainFrame()->GetURL().ToWString();
     CefRefPtr<CefFrame> ad = cef_double::AddSubFrame(browser, "http://x:9/");
-    cef_double::ReportLoadError(browser, ad, ERR_UNSAFE_PORT, "http://x:9/");
-    Settle();  // CEF starts the new load from its loop.
-    EXPECT_EQ(Urls{L"file:///error.html?url=http://x:9/"},
-              cef_double::LoadedUrls(ad));
+    cef_double::ReportLoadError(browser, ad, ERR_UNSAFE_PORT, "http://x:9/#a");
+    Settle();  // Anything CEF would report next has arrived.
+    EXPECT_EQ(Urls(), cef_double::LoadedUrls(ad))
+        << "LoadURL leaves a sub-frame blank";
+    const std::vector<cef_double::LoadedString> loaded =
+        cef_double::LoadedStrings(ad);
+    ASSERT_EQ(1u, loaded.size());
+    EXPECT_EQ(L"<p>Zo\u00EB's table didn't load</p>", loaded[0].string_val);
+    EXPECT_EQ(L"file:///error.html?url=http://x:9/%23a", loaded[0].url);
+    EXPECT_EQ(L"file:///error.html?url=http://x:9/%23a",
+              ad->GetURL().ToWString());
     EXPECT_EQ(Urls(), cef_double::LoadedUrls(browser->GetMainFrame()))
         << "the main document must stay";
+    EXPECT_EQ(page, browser->GetMainFrame()->GetURL().ToWString());
+
+    // Should the error page itself fail there, that is the end of it.
+    cef_double::ReportLoadError(browser, ad, ERR_FAILED, loaded[0].url);
+    Settle();
+    EXPECT_EQ(1u, cef_double::LoadedStrings(ad).size());
+    EXPECT_EQ(Urls(), cef_double::LoadedUrls(ad));
   });
+}
+
+// CEF's wrapper stops a checked build on an empty text (the double does so
+// always), so an unreadable error.html gives a page of the shell's own.
+TEST(LoadError, GivesASubFrameABuiltInPageWhenErrorHtmlCannotBeRead) {
+  for (const char* how : {"missing", "empty", "a folder"}) {
+    CurrentFolder folder;
+    if (how == std::string("empty"))
+      folder.WriteErrorPage("");
+    if (how == std::string("a folder"))
+      CreateDirectoryW(L"error.html", nullptr);
+    RunShell(L"Zelvora.exe", [how] {
+      CefRefPtr<CefBrowser> browser = MainBrowser();
+      CefRefPtr<CefFrame> frame =
+          cef_double::AddSubFrame(browser, "http://hall.example/ad");
+      cef_double::ReportLoadError(browser, frame, ERR_CONNECTION_REFUSED,
+                                  "http://hall.example/ad");
+      Settle();  // Anything CEF would report next has arrived.
+      const std::vector<cef_double::LoadedString> loaded =
+          cef_double::LoadedStrings(frame);
+      ASSERT_EQ(1u, loaded.size()) << "error.html " << how;
+      EXPECT_NE(std::wstring::npos, loaded[0].string_val.find(L"didn't load"))
+          << "error.html " << how
+          << ", page shown: " << CefString(loaded[0].string_val).ToString();
+      EXPECT_EQ(L"file:///error.html?url=http://hall.example/ad", loaded[0].url)
+          << "error.html " << how;
+      EXPECT_EQ(Urls(), cef_double::LoadedUrls(frame)) << "error.html " << how;
+    });
+  }
 }
 
 TEST(LoadError, PassesNonAsciiAndEmptyAddressesThrough) {
@@ -92,7 +179,8 @@ TEST(LoadError, DoesNotAnswerAMissingErrorPageWithAnotherOne) {
                                 "http://hall.example/");
     Settle();  // CEF starts the new load from its loop.
     ASSERT_EQ(1u, cef_double::LoadedUrls(frame).size());
-    // The error page is missing from the drive's root: that failure ends it.
+    // The error page is missing from the current folder: that failure ends
+    // it.
     cef_double::ReportLoadError(browser, frame, ERR_FILE_NOT_FOUND,
                                 cef_double::LoadedUrls(frame)[0]);
     Settle();  // CEF starts the new load from its loop.

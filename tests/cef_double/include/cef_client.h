@@ -7,6 +7,7 @@
 #include "include/cef_keyboard_handler.h"
 #include "include/cef_life_span_handler.h"
 #include "include/cef_load_handler.h"
+#include "include/cef_request_handler.h"
 
 // Handler kinds the shell leaves to CEF's defaults; only their names exist.
 class CefDialogHandler : public virtual CefBase {};
@@ -17,7 +18,6 @@ class CefFocusHandler : public virtual CefBase {};
 class CefGeolocationHandler : public virtual CefBase {};
 class CefJSDialogHandler : public virtual CefBase {};
 class CefRenderHandler : public virtual CefBase {};
-class CefRequestHandler : public virtual CefBase {};
 class CefProcessMessage : public virtual CefBase {};
 typedef cef_process_id_t CefProcessId;
 

@@ -1,5 +1,9 @@
 // Browsers, hosts and frames: native windows, creation from the loop, the
 // close sequence, keyboard routing, pop-ups, titles and load errors.
+#include <stdio.h>
+#include <stdlib.h>
+#include <wchar.h>
+
 #include <algorithm>
 
 #include "include/cef_client.h"
@@ -72,6 +76,12 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   IMPLEMENT_REFCOUNTING(BrowserImpl)
 };
 
+bool HasScheme(const std::wstring& url, const wchar_t* scheme) {
+  const size_t length = wcslen(scheme);
+  return url.size() > length && url[length] == L':' &&
+         _wcsnicmp(url.c_str(), scheme, length) == 0;
+}
+
 void LoadUrl(FramePtr f, std::wstring url) {
   BrowserPtr b = f->browser.lock();
   if (!b || f->detached)
@@ -81,6 +91,25 @@ void LoadUrl(FramePtr f, std::wstring url) {
     return;
   }
   f->loaded.push_back(url);
+  // A sub-frame's LoadURL runs in the page's renderer, and a web page may not
+  // take a frame to a local file: the frame stays blank, the load aborted.
+  if (!f->is_main && HasScheme(url, L"file") && b->main &&
+      (HasScheme(b->main->url, L"http") || HasScheme(b->main->url, L"https"))) {
+    PostTask([b, f, url] {
+      if (!f->detached)
+        ReportLoadError(Wrap(b), Wrap(f), ERR_ABORTED, url);
+    });
+    return;
+  }
+  f->url = url;
+}
+
+// What a failed check in CEF's wrapper does in a checked build.
+[[noreturn]] void CheckFailed(const char* condition) {
+  fprintf(stderr, "Check failed: %s\n", condition);
+  fflush(stderr);
+  TerminateProcess(GetCurrentProcess(), 3);
+  abort();
 }
 
 class FrameImpl : public CefFrame {
@@ -90,6 +119,16 @@ class FrameImpl : public CefFrame {
 
   bool IsValid() override { return !s_->detached; }
   void LoadURL(const CefString& url) override { LoadUrl(s_, url.ToWString()); }
+  void LoadString(const CefString& string_val, const CefString& url) override {
+    if (string_val.empty())
+      CheckFailed("!string_val.empty()");
+    if (url.empty())
+      CheckFailed("!url.empty()");
+    if (s_->detached)
+      return;
+    s_->strings.push_back({string_val.ToWString(), url.ToWString()});
+    s_->url = url.ToWString();
+  }
   bool IsMain() override { return s_->is_main; }
   bool IsFocused() override { return s_->is_main; }
   CefString GetName() override { return CefString(); }
@@ -511,6 +550,21 @@ bool OpenPopup(CefRefPtr<CefBrowser> opener,
     CreateBrowserLater(c.info, c.client, url, c.settings,
                        b->record.request_context_null, b->record.window);
   return !c.cancel;
+}
+
+std::vector<LoadedString> LoadedStrings(CefRefPtr<CefFrame> frame) {
+  FramePtr f = StateOf(frame);
+  return f ? f->strings : std::vector<LoadedString>();
+}
+
+void TerminateRenderProcess(CefRefPtr<CefBrowser> browser,
+                            cef_termination_status_t status) {
+  BrowserPtr b = StateOf(browser);
+  if (!b || b->gone || !b->client)
+    return;
+  CefRefPtr<CefRequestHandler> handler = b->client->GetRequestHandler();
+  if (handler)
+    handler->OnRenderProcessTerminated(Wrap(b), status);
 }
 
 const std::vector<KeyRecord>& KeyEvents() {

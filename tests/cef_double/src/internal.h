@@ -30,7 +30,8 @@ struct FrameState {
   bool detached = false;  // the browser was destroyed
   std::wstring url;
   std::weak_ptr<BrowserState> browser;
-  std::vector<std::wstring> loaded;
+  std::vector<std::wstring> loaded;   // LoadURL
+  std::vector<LoadedString> strings;  // LoadString
   FrameState() { ++live_frames; }
   ~FrameState() { --live_frames; }
 };

@@ -168,6 +168,13 @@ typedef enum {
   WOD_IGNORE_ACTION
 } cef_window_open_disposition_t;
 
+// How a renderer process ended unexpectedly.
+typedef enum {
+  TS_ABNORMAL_TERMINATION,  // non-zero exit status
+  TS_PROCESS_WAS_KILLED,    // killed, as by the task manager
+  TS_PROCESS_CRASHED,
+} cef_termination_status_t;
+
 typedef enum {
   PID_BROWSER,
   PID_RENDERER,
