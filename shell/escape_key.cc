@@ -2,7 +2,6 @@
 // between its own placement and one where the page fills the primary screen.
 
 #include "hall_client.h"
-
 #include "window_placement.h"
 
 namespace {
@@ -22,26 +21,29 @@ bool HallClient::OnPreKeyEvent(CefRefPtr<CefBrowser> browser,
   // released with Alt held arrives as WM_SYSKEYUP and does nothing.
   if (os_event && os_event->message == WM_KEYUP &&
       os_event->wParam == VK_ESCAPE) {
-    ToggleExpandedPlacement(browser->GetHost()->GetWindowHandle());
+    ToggleExpandedPlacement(browser->GetIdentifier(),
+                            browser->GetHost()->GetWindowHandle());
   }
   // Never consumed: the page sees every key, Escape included.
   return false;
 }
 
-void HallClient::ToggleExpandedPlacement(HWND window) {
+void HallClient::ToggleExpandedPlacement(int browser_id, HWND window) {
   // A maximised window is left to the window manager.
   if (IsZoomed(window))
     return;
 
-  if (window_expanded_) {
-    const RECT& saved = saved_window_rect_;
+  ExpandedWindows::iterator expanded = expanded_windows_.find(browser_id);
+  if (expanded != expanded_windows_.end()) {
+    const RECT& saved = expanded->second;
     Move(window, window_placement::RestoredPlacement(
                      {saved.left, saved.top, saved.right, saved.bottom}));
-    window_expanded_ = false;
+    expanded_windows_.erase(expanded);
     return;
   }
 
-  GetWindowRect(window, &saved_window_rect_);
+  RECT saved;
+  GetWindowRect(window, &saved);
   RECT client;
   GetClientRect(window, &client);
   POINT client_origin = {client.left, client.top};
@@ -49,10 +51,10 @@ void HallClient::ToggleExpandedPlacement(HWND window) {
   // The whole primary screen, not its work area.
   const int screen_width = GetSystemMetrics(SM_CXSCREEN);
   const int screen_height = GetSystemMetrics(SM_CYSCREEN);
-  const RECT& saved = saved_window_rect_;
-  Move(window,
-       window_placement::ExpandedPlacement(
-           {saved.left, saved.top, saved.right, saved.bottom},
-           {client_origin.x, client_origin.y}, screen_width, screen_height));
-  window_expanded_ = true;
+  const window_placement::Placement placement =
+      window_placement::ExpandedPlacement(
+          {saved.left, saved.top, saved.right, saved.bottom},
+          {client_origin.x, client_origin.y}, screen_width, screen_height);
+  Move(window, placement);
+  expanded_windows_[browser_id] = saved;
 }

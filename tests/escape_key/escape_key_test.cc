@@ -257,11 +257,10 @@ TEST(EscapeKey, NeverConsumesTheKeyNorMarksItAsShortcut) {
   });
 }
 
-// The expanded state and the saved rectangle belong to the one client, which
-// serves every window. Escape in a pop-up after an expansion in the main
-// window therefore "restores" the pop-up to the main window's rectangle, and
-// the main window stays expanded.
-TEST(EscapeKey, PopUpsShareTheExpandedStateOfTheMainWindow) {
+// Each window has its own expanded state and saved rectangle: Escape in a
+// pop-up while the main window is expanded expands the pop-up alone, and each
+// comes back to its own rectangle.
+TEST(EscapeKey, EachWindowExpandsAndRestoresOnItsOwn) {
   RunOnMainWindow([](HWND main_window) {
     const Placement main_own = Outer(main_window);
     PressEscape();
@@ -270,13 +269,34 @@ TEST(EscapeKey, PopUpsShareTheExpandedStateOfTheMainWindow) {
                                       "http://hall.example/t", 400, 300));
     ASSERT_TRUE(shell_test::WaitForBrowsers(2));
     CefRefPtr<CefBrowser> popup = cef_double::OpenBrowsers()[1];
+    const HWND popup_window = WindowOf(popup);
     Focus(popup);
+    const Placement popup_own = Outer(popup_window);
+    const Placement popup_expanded = ExpandedFrom(popup_window);
+    MovesOf(main_window);
+
     PressEscape();
     EXPECT_EQ(popup->GetIdentifier(),
               cef_double::KeyEvents().back().browser_id);
-    EXPECT_EQ(Moves{main_own}, MovesOf(WindowOf(popup)));
-    EXPECT_EQ(main_own, Outer(WindowOf(popup)));
-    EXPECT_EQ(main_expanded, Outer(main_window)) << "the main window moved";
+    EXPECT_EQ(Moves{popup_expanded}, MovesOf(popup_window)) << "pop-up";
+    EXPECT_EQ(Limited(popup_expanded), Outer(popup_window));
+    EXPECT_EQ(Moves{}, MovesOf(main_window)) << "the main window moved";
+    EXPECT_EQ(main_expanded, Outer(main_window));
+
+    PressEscape();
+    EXPECT_EQ(Moves{popup_own}, MovesOf(popup_window)) << "pop-up";
+    EXPECT_EQ(popup_own, Outer(popup_window));
+    Focus(cef_double::OpenBrowsers()[0]);
+    PressEscape();
+    EXPECT_EQ(Moves{main_own}, MovesOf(main_window)) << "main window";
+    EXPECT_EQ(main_own, Outer(main_window));
+
+    // Closed while expanded: the main window stays as it is.
+    Focus(popup);
+    PressEscape();
+    EXPECT_EQ(Limited(popup_expanded), Outer(popup_window));
+    shell_test::CloseWindow(popup);
+    EXPECT_EQ(main_own, Outer(main_window));
   });
 }
 
