@@ -15,7 +15,7 @@ HWND WindowOf(CefRefPtr<CefBrowser> browser) {
 
 }  // namespace
 
-HallClient::HallClient() : window_expanded_(false), saved_window_rect_() {}
+HallClient::HallClient() {}
 
 HallClient::~HallClient() {}
 
@@ -63,6 +63,7 @@ void HallClient::OnBeforeClose(CefRefPtr<CefBrowser> browser) {
       break;
     }
   }
+  expanded_windows_.erase(browser->GetIdentifier());
   // The program ends with its last browser window.
   if (browser_list_.empty())
     CefQuitMessageLoop();

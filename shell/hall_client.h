@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <list>
+#include <map>
 
 #include "include/cef_client.h"
 
@@ -89,18 +90,18 @@ class HallClient : public CefClient,
  private:
   ~HallClient() OVERRIDE;
 
-  // Switches |window| between its own placement and the expanded one.
-  void ToggleExpandedPlacement(HWND window);
+  // Switches the window of the browser |browser_id| between its own placement
+  // and the expanded one.
+  void ToggleExpandedPlacement(int browser_id, HWND window);
 
   // Open browsers, oldest first; each listed one is kept alive by the list.
   typedef std::list<CefRefPtr<CefBrowser>> BrowserList;
   BrowserList browser_list_;
 
-  // Expanded by the Escape key and not restored since; shared by every
-  // browser of this client.
-  bool window_expanded_;
-  // Outer rectangle at the last expansion; read only while expanded.
-  RECT saved_window_rect_;
+  // Browsers whose window the Escape key expanded and has not restored since,
+  // by identifier, each with its window's outer rectangle at the expansion.
+  typedef std::map<int, RECT> ExpandedWindows;
+  ExpandedWindows expanded_windows_;
 
   IMPLEMENT_REFCOUNTING(HallClient);
 };

@@ -50,12 +50,12 @@ Placement ExpandedFrom(HWND window) {
       GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 }
 
-// What the window gets when |asked| for: DefWindowProc's WM_WINDOWPOSCHANGING
-// keeps a window within its maximum tracking size (SM_CXMAXTRACK x
-// SM_CYMAXTRACK unless WM_GETMINMAXINFO says otherwise), on Windows as on
+// What a window gets when |asked| for, unless its WM_GETMINMAXINFO says
+// otherwise: DefWindowProc's WM_WINDOWPOSCHANGING keeps a window within its
+// maximum tracking size (SM_CXMAXTRACK x SM_CYMAXTRACK), on Windows as on
 // Wine. On the run's 1920 x 1080 screen, with 4-pixel frames and a 23-pixel
-// caption, the shell asks for (-4, -23, 1928 x 1103) and the window gets
-// (-4, -23, 1928 x 1092): SM_CYMAXTRACK is 1092, so the page ends 15 pixels
+// caption, the expanded placement is (-4, -23, 1928 x 1103), and a window held
+// to that limit gets (-4, -23, 1928 x 1092): the page would end 15 pixels
 // above the screen's bottom edge.
 Placement Limited(Placement asked) {
   asked.width = std::min(asked.width, GetSystemMetrics(SM_CXMAXTRACK));
@@ -127,11 +127,12 @@ void Focus(CefRefPtr<CefBrowser> browser) {
 }
 
 // Runs the shell and |script| on its focused main window. The handler never
-// consumes a key: the page gets every one, Escape too.
+// consumes a key: the page gets every one, Escape too. Closing the windows,
+// expanded or not, ends the program with status 0.
 void RunOnMainWindow(std::function<void(HWND)> script) {
   g_procs.clear();
   g_moves.clear();
-  shell_test::RunShell(L"Zelvora.exe", [script] {
+  const int status = shell_test::RunShell(L"Zelvora.exe", [script] {
     ASSERT_TRUE(shell_test::WaitForBrowsers(1));
     Focus(cef_double::OpenBrowsers()[0]);
     script(WindowOf(cef_double::OpenBrowsers()[0]));
@@ -140,6 +141,7 @@ void RunOnMainWindow(std::function<void(HWND)> script) {
           << "consumed: key 0x" << std::hex << key.windows_key_code
           << " in message 0x" << key.message;
   });
+  EXPECT_EQ(0, status) << "exit status";
 }
 
 TEST(EscapeKey, ReleaseExpandsOntoThePrimaryScreenAndTheNextRestores) {
@@ -148,7 +150,12 @@ TEST(EscapeKey, ReleaseExpandsOntoThePrimaryScreenAndTheNextRestores) {
     const Placement expanded = ExpandedFrom(window);
     PressEscape();
     EXPECT_EQ(Moves{expanded}, MovesOf(window)) << "asked of MoveWindow";
-    EXPECT_EQ(Limited(expanded), Outer(window)) << "what the window got";
+    // Taller than its maximum tracking size, the window reaches the screen's
+    // bottom all the same.
+    EXPECT_EQ(expanded, Outer(window)) << "what the window got";
+    const Placement got = Outer(window);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), got.y + got.height)
+        << "outer bottom edge";
     const POINT page = ClientOrigin(window);
     EXPECT_TRUE(page.x == 0 && page.y == 0)
         << "the page starts at " << page.x << ", " << page.y;
@@ -168,6 +175,11 @@ TEST(EscapeKey, ReleaseExpandsOntoThePrimaryScreenAndTheNextRestores) {
     PressEscape();
     EXPECT_EQ(Moves{own}, MovesOf(window));
     EXPECT_EQ(own, Outer(window));
+
+    // Restored, the window is held to its maximum tracking size again.
+    MoveWindow(window, expanded.x, expanded.y, expanded.width, expanded.height,
+               TRUE);
+    EXPECT_EQ(Limited(expanded), Outer(window)) << "size limit still raised";
   });
 }
 
@@ -198,7 +210,7 @@ TEST(EscapeKey, OnlyAReleaseOfEscapeWithoutAltCounts) {
     for (const Placement& next : {expanded, own}) {
       Type({Down(VK_SHIFT), Down(VK_ESCAPE), Up(VK_ESCAPE), Up(VK_SHIFT)});
       EXPECT_EQ(Moves{next}, MovesOf(window));
-      EXPECT_EQ(Limited(next), Outer(window));
+      EXPECT_EQ(next, Outer(window));
     }
   });
 }
@@ -257,11 +269,10 @@ TEST(EscapeKey, NeverConsumesTheKeyNorMarksItAsShortcut) {
   });
 }
 
-// The expanded state and the saved rectangle belong to the one client, which
-// serves every window. Escape in a pop-up after an expansion in the main
-// window therefore "restores" the pop-up to the main window's rectangle, and
-// the main window stays expanded.
-TEST(EscapeKey, PopUpsShareTheExpandedStateOfTheMainWindow) {
+// Each window has its own expanded state and saved rectangle: Escape in a
+// pop-up while the main window is expanded expands the pop-up alone, and each
+// comes back to its own rectangle.
+TEST(EscapeKey, EachWindowExpandsAndRestoresOnItsOwn) {
   RunOnMainWindow([](HWND main_window) {
     const Placement main_own = Outer(main_window);
     PressEscape();
@@ -270,13 +281,34 @@ TEST(EscapeKey, PopUpsShareTheExpandedStateOfTheMainWindow) {
                                       "http://hall.example/t", 400, 300));
     ASSERT_TRUE(shell_test::WaitForBrowsers(2));
     CefRefPtr<CefBrowser> popup = cef_double::OpenBrowsers()[1];
+    const HWND popup_window = WindowOf(popup);
     Focus(popup);
+    const Placement popup_own = Outer(popup_window);
+    const Placement popup_expanded = ExpandedFrom(popup_window);
+    MovesOf(main_window);
+
     PressEscape();
     EXPECT_EQ(popup->GetIdentifier(),
               cef_double::KeyEvents().back().browser_id);
-    EXPECT_EQ(Moves{main_own}, MovesOf(WindowOf(popup)));
-    EXPECT_EQ(main_own, Outer(WindowOf(popup)));
-    EXPECT_EQ(main_expanded, Outer(main_window)) << "the main window moved";
+    EXPECT_EQ(Moves{popup_expanded}, MovesOf(popup_window)) << "pop-up";
+    EXPECT_EQ(popup_expanded, Outer(popup_window));
+    EXPECT_EQ(Moves{}, MovesOf(main_window)) << "the main window moved";
+    EXPECT_EQ(main_expanded, Outer(main_window));
+
+    PressEscape();
+    EXPECT_EQ(Moves{popup_own}, MovesOf(popup_window)) << "pop-up";
+    EXPECT_EQ(popup_own, Outer(popup_window));
+    Focus(cef_double::OpenBrowsers()[0]);
+    PressEscape();
+    EXPECT_EQ(Moves{main_own}, MovesOf(main_window)) << "main window";
+    EXPECT_EQ(main_own, Outer(main_window));
+
+    // Closed while expanded: the main window stays as it is.
+    Focus(popup);
+    PressEscape();
+    EXPECT_EQ(popup_expanded, Outer(popup_window));
+    shell_test::CloseWindow(popup);
+    EXPECT_EQ(main_own, Outer(main_window));
   });
 }
 
@@ -305,7 +337,7 @@ TEST(EscapeKey, ExpandsFromASecondMonitorOntoThePrimaryScreen) {
 
     PressEscape();
     EXPECT_EQ(Moves{expanded}, MovesOf(window));
-    EXPECT_EQ(Limited(expanded), Outer(window));
+    EXPECT_EQ(expanded, Outer(window));
     const POINT page = ClientOrigin(window);
     EXPECT_TRUE(page.x == 0 && page.y == 0)
         << "the page starts at " << page.x << ", " << page.y;
