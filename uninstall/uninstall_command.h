@@ -17,9 +17,9 @@ constexpr size_t kParamsSize = sizeof("/uninstall {}") + kProductCodeLength;
 // Writes "/uninstall {<product_code>}" into |params|, the code in upper
 // case, when |product_code| is a Windows Installer product code (a GUID)
 // written without braces: exactly 36 characters, hexadecimal digits of
-// either case in groups of 8, 4, 4, 4 and 12, joined by hyphens. Anything else returns false and leaves |params|
-// an empty string, so nothing but a product code reaches msiexec's command
-// line: no switch, quote, brace or blank.
+// either case in groups of 8, 4, 4, 4 and 12, joined by hyphens. Anything else
+// returns false and leaves |params| an empty string, so nothing but a product
+// code reaches msiexec's command line: no switch, quote, brace or blank.
 bool BuildUninstallParams(const char* product_code,
                           char (&params)[kParamsSize]);
 
