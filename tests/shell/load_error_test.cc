@@ -9,6 +9,7 @@
 #include "cef_double_control.h"
 #include "gtest/gtest.h"
 #include "shell_runner.h"
+#include "support/process.h"
 
 namespace {
 
@@ -33,28 +34,17 @@ class CurrentFolder {
     wchar_t path[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, path);
     previous_ = path;
-    GetTempPathW(MAX_PATH, path);
-    static int count = 0;
-    folder_ = std::wstring(path) + L"zelvora-load-error-" +
-              std::to_wstring(GetCurrentProcessId()) + L"-" +
-              std::to_wstring(++count);
-    CreateDirectoryW(folder_.c_str(), nullptr);
-    SetCurrentDirectoryW(folder_.c_str());
+    SetCurrentDirectoryW(folder_.path().c_str());
   }
-  ~CurrentFolder() {
-    SetCurrentDirectoryW(previous_.c_str());
-    const std::wstring page = folder_ + L"\\error.html";
-    DeleteFileW(page.c_str());
-    RemoveDirectoryW(page.c_str());
-    RemoveDirectoryW(folder_.c_str());
-  }
+  // The folder itself goes after this, with what the test left in it.
+  ~CurrentFolder() { SetCurrentDirectoryW(previous_.c_str()); }
   void WriteErrorPage(const std::string& contents) {
     std::ofstream("error.html", std::ios::binary) << contents;
   }
 
  private:
   std::wstring previous_;
-  std::wstring folder_;
+  test_support::TempDir folder_;
 };
 
 TEST(LoadError, LoadsTheErrorPageIntoTheMainFrameForEveryRealFailure) {
