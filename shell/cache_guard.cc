@@ -6,8 +6,7 @@ CacheGuard::CacheGuard(const wchar_t* cache_dir) {
   const std::wstring name = NameFor(cache_dir);
   if (name.empty())
     return;
-  // Default security: an elevated creator's mutex is open to every
-  // administrator, and so to the shell run by another player.
+  // Only whether it exists counts: no process owns it or waits on it.
   HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
   if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
     // Another process holds it. Keeping our handle would keep the mutex
@@ -15,7 +14,8 @@ CacheGuard::CacheGuard(const wchar_t* cache_dir) {
     CloseHandle(mutex);
     return;
   }
-  // No handle (access denied: held by someone we may not see): not held.
+  // No handle at all: most likely another player's mutex that this one may
+  // not open (ERROR_ACCESS_DENIED). The cache counts as held then.
   mutex_ = mutex;
 }
 
