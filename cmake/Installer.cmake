@@ -5,6 +5,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/Signing.cmake)
 
 find_program(ZELVORA_WIXL wixl REQUIRED)
 find_program(ZELVORA_WIXL_HEAT wixl-heat REQUIRED)
+find_program(ZELVORA_MSIBUILD msibuild REQUIRED)
 
 # A product code belongs to one version and is derived from it, so every
 # build of a version carries the same code. Never change the namespace.
@@ -20,9 +21,11 @@ endfunction()
 # zelvora_add_msi(<target> OUTPUT <file.msi> VERSION <x.y.z>
 #                 CEF_RUNTIME_DIR <dir> CEF_RESOURCE_DIR <dir> [ALL])
 # Builds <file.msi> of that version: Zelvora.exe as the Zelvora target builds
-# it, uninstall.exe, shell/error.html, and the CEF runtime found in the two
+# it, uninstall.exe, shell/error.html, the package's custom action
+# (cache_removal, installer/CMakeLists.txt), and the CEF runtime found in the two
 # folders laid out like a CEF binary distribution's Release/ and Resources/.
-# When the build signs, both programs are signed before they are packaged
+# When the build signs, both programs and the custom action are signed before
+# they are packaged
 # and the package once built; a package is only ever written signed.
 function(zelvora_add_msi target)
   cmake_parse_arguments(ARG "ALL"
@@ -60,6 +63,7 @@ function(zelvora_add_msi target)
             -DSTAGE=${stage}
             -DSHELL=$<TARGET_FILE:Zelvora>
             -DUNINSTALLER=$<TARGET_FILE:uninstall>
+            -DCACHE_REMOVAL=$<TARGET_FILE:cache_removal>
             -DERROR_PAGE=${source_dir}/shell/error.html
             -DSTRIP=${CMAKE_STRIP}
             -DCEF_RUNTIME_DIR=${ARG_CEF_RUNTIME_DIR}
@@ -73,8 +77,12 @@ function(zelvora_add_msi target)
             -D CefDir=cef
             -o ${wixl_output}
             ${installer_dir}/zelvora.wxs cef_runtime.wxs
+    # What wixl cannot write (installer/zelvora.wxs, MajorUpgrade): the
+    # older version is removed with REMOVE set to its one feature, not ALL.
+    COMMAND ${ZELVORA_MSIBUILD} ${wixl_output} -q
+            "UPDATE `Upgrade` SET `Remove` = 'Zelvora' WHERE `ActionProperty` = 'WIX_UPGRADE_DETECTED'"
     ${sign_msi}
-    DEPENDS Zelvora uninstall
+    DEPENDS Zelvora uninstall cache_removal
             ${installer_dir}/zelvora.wxs
             ${installer_dir}/stage_payload.cmake
             ${source_dir}/shell/error.html

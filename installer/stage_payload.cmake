@@ -2,18 +2,19 @@
 # for wixl. Run at build time by cmake/Installer.cmake:
 #
 #   cmake -DSTAGE=<dir> -DSHELL=<Zelvora.exe> -DUNINSTALLER=<uninstall.exe>
-#         -DERROR_PAGE=<error.html> -DSTRIP=<strip or empty>
+#         -DCACHE_REMOVAL=<cache_removal.dll> -DERROR_PAGE=<error.html> -DSTRIP=<strip or empty>
 #         -DCEF_RUNTIME_DIR=<dir> -DCEF_RESOURCE_DIR=<dir> -DHEAT=<wixl-heat>
 #         [-DSIGNING=<build>/zelvora_signing.cmake] -P stage_payload.cmake
 #
 # STAGE gets Zelvora.exe and uninstall.exe (stripped, as dist/ gets them,
-# then signed when SIGNING says the build signs: cmake/Signing.cmake),
+# then signed when SIGNING says the build signs: cmake/Signing.cmake), the
+# package's custom action cache_removal.dll (the same),
 # error.html, cef/ with the runtime the shell needs beside it, and
 # cef_runtime.wxs: one component per file of cef/, in the CefRuntime
 # component group, installed into INSTALLDIR with cef/'s layout. wixl takes
 # sources by relative paths only: it runs in STAGE.
 
-foreach(var STAGE SHELL UNINSTALLER ERROR_PAGE CEF_RUNTIME_DIR CEF_RESOURCE_DIR
+foreach(var STAGE SHELL UNINSTALLER CACHE_REMOVAL ERROR_PAGE CEF_RUNTIME_DIR CEF_RESOURCE_DIR
             HEAT)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "stage_payload.cmake: ${var} is not set")
@@ -27,13 +28,16 @@ if(old)
 endif()
 file(MAKE_DIRECTORY ${STAGE}/cef)
 
-file(COPY ${SHELL} ${UNINSTALLER} ${ERROR_PAGE} DESTINATION ${STAGE})
+file(COPY ${SHELL} ${UNINSTALLER} ${CACHE_REMOVAL} ${ERROR_PAGE}
+     DESTINATION ${STAGE})
+set(code_names "")
+foreach(program ${SHELL} ${UNINSTALLER} ${CACHE_REMOVAL})
+  get_filename_component(name ${program} NAME)
+  list(APPEND code_names ${name})
+endforeach()
 if(STRIP)
-  get_filename_component(shell_name ${SHELL} NAME)
-  get_filename_component(uninstaller_name ${UNINSTALLER} NAME)
-  execute_process(
-    COMMAND ${STRIP} ${STAGE}/${shell_name} ${STAGE}/${uninstaller_name}
-    COMMAND_ERROR_IS_FATAL ANY)
+  list(TRANSFORM code_names PREPEND ${STAGE}/ OUTPUT_VARIABLE staged_code)
+  execute_process(COMMAND ${STRIP} ${staged_code} COMMAND_ERROR_IS_FATAL ANY)
 endif()
 
 # Signed after stripping: strip rewrites the file, which would drop the
@@ -41,8 +45,7 @@ endif()
 if(SIGNING)
   include(${SIGNING})
   if(ZELVORA_SIGNING)
-    foreach(program ${SHELL} ${UNINSTALLER})
-      get_filename_component(name ${program} NAME)
+    foreach(name ${code_names})
       execute_process(
         COMMAND ${CMAKE_COMMAND} -DSETTINGS=${SIGNING} -DIN=${STAGE}/${name}
                 -P ${ZELVORA_SIGN_SCRIPT}

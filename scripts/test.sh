@@ -39,11 +39,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The programs we ship, for i686: always built, since the x86_64 suite checks
-# them statically. Only the tests that can check the shipped programs run the
+# The programs we ship, for i686, and the package's custom action: always
+# built, since the x86_64 suite checks them statically and packages them. Only the tests that can check the shipped programs run the
 # host's own tests (natively built logic, the browser test) once, with x86_64.
 configure i686 -DZELVORA_HOST_TESTS=OFF
-cmake --build "$builds/i686" -j"$jobs" --target uninstall Zelvora
+cmake --build "$builds/i686" -j"$jobs" --target uninstall Zelvora cache_removal
 
 # Can this machine run 32-bit Windows programs? Asked by running one: the
 # uninstaller we ship, which exits at once without an argument.

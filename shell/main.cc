@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "cache_guard.h"
 #include "hall_app.h"
 #include "include/cef_app.h"
 
@@ -22,10 +23,16 @@ int APIENTRY wWinMain(HINSTANCE instance,
   if (exit_code >= 0)
     return exit_code;
 
+  // Two browser processes writing into one cache directory destroy its
+  // cookies and stored data. While another Zelvora holds "cache", this one
+  // runs on CEF's in-memory cache (an empty path) and writes nothing there.
+  CacheGuard cache_guard(L"cache");
+
   CefSettings settings;
   settings.no_sandbox = true;
   // Relative: resolved against the current directory.
-  CefString(&settings.cache_path) = "cache";
+  if (cache_guard.held())
+    CefString(&settings.cache_path) = "cache";
   settings.log_severity = LOGSEVERITY_DISABLE;
 
   CefRefPtr<HallApp> app(new HallApp());

@@ -98,6 +98,12 @@ void SetProcessCommandLine(const std::wstring& line);
 // CefExecuteProcess's result with --type= (else env
 // CEF_DOUBLE_SUBPROCESS_EXIT_CODE, else 0).
 void SetSubprocessExitCode(int code);
+// Runs |life| inside CefExecuteProcess with --type=, before it returns:
+// where a real sub-process spends its whole life.
+void SetSubprocessLife(std::function<void()> life);
+// A process of its own reports to a test through its environment: with
+// CEF_DOUBLE_SETTINGS_FILE set, CefInitialize writes the cache_path it got
+// into that file, UTF-8, and nothing else.
 
 // Life cycle.
 // CEF functions called and process callbacks made, in order.

@@ -40,6 +40,35 @@ const wchar_t* const kInstalledFiles[] = {
     L"Zelvora.exe",      L"uninstall.exe", L"libcef.dll",
     L"natives_blob.bin", L"cef.pak",       L"locales\\en-US.pak"};
 
+// What the shell's browser writes into its cache folder in the install
+// folder: files, and folders within folders, names with spaces.
+const wchar_t* const kCacheFiles[] = {
+    L"cache\\Cookies",
+    L"cache\\Cookies-journal",
+    L"cache\\Cache\\index",
+    L"cache\\Cache\\data_1",
+    L"cache\\Local Storage\\http_hall.example_0.localstorage",
+    L"cache\\GPUCache\\index-dir\\the-real-index"};
+
+// kCacheFiles under |dir|, each holding a line of text.
+bool WriteCacheTree(const std::wstring& dir) {
+  for (const wchar_t* file : kCacheFiles) {
+    const std::wstring path = dir + L"\\" + file;
+    for (size_t end = path.find(L'\\', dir.size() + 1);
+         end != std::wstring::npos; end = path.find(L'\\', end + 1)) {
+      CreateDirectoryW(path.substr(0, end).c_str(), nullptr);
+    }
+    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE)
+      return false;
+    DWORD written = 0;
+    WriteFile(out, "stored\r\n", 8, &written, nullptr);
+    CloseHandle(out);
+  }
+  return true;
+}
+
 std::wstring Braced(const Package& package) {
   return L"{" + std::wstring(package.code) + L"}";
 }
@@ -208,8 +237,10 @@ class Installer : public testing::Test {
       if (State(*package) != INSTALLSTATE_UNKNOWN)
         Msiexec(L"/x " + Braced(*package) + L" /qn");
     }
-    for (int folder : kProgramFiles)
+    for (int folder : kProgramFiles) {
       RemoveTree(Folder(folder) + L"\\Zelvora");
+      RemoveTree(Folder(folder) + L"\\Zelvora cache");
+    }
     RemoveTree(MenuFolder());
     CoUninitialize();
   }
@@ -261,10 +292,17 @@ TEST_F(Installer, InstallsEveryFileAndBothShortcutsForAllUsers) {
             MachineProductInfo(kOld, INSTALLPROPERTY_VERSIONSTRING));
 }
 
+// Also what the shell wrote into the install folder: the player's cookies
+// and stored data go with the product, and nothing outside it does.
 TEST_F(Installer, UninstallShortcutRemovesEverythingItInstalled) {
   ASSERT_EQ(0, Install(kOld));
   const std::wstring dir = InstallDir(kOld);
   ASSERT_FALSE(dir.empty());
+  ASSERT_TRUE(WriteCacheTree(dir));
+  // A neighbour whose name begins like the install folder's.
+  const std::wstring neighbour = dir + L" cache";
+  CreateDirectoryW(neighbour.c_str(), nullptr);
+  ASSERT_TRUE(WriteCacheTree(neighbour));
   const Shortcut uninstall = ReadShortcut(L"Uninstall Zelvora");
   ASSERT_TRUE(uninstall.read);
 
@@ -278,15 +316,29 @@ TEST_F(Installer, UninstallShortcutRemovesEverythingItInstalled) {
       << "still installed, state " << State(kOld);
   EXPECT_FALSE(FileExists(dir))
       << "the install folder stayed, error.html "
-      << (FileExists(dir + L"\\error.html") ? "in it" : "not in it");
+      << (FileExists(dir + L"\\error.html") ? "in it" : "not in it")
+      << ", the cache "
+      << (FileExists(dir + L"\\cache\\Cookies") ? "with its cookies"
+          : FileExists(dir + L"\\cache")        ? "without cookies"
+                                                : "gone");
   EXPECT_FALSE(FileExists(MenuFolder())) << "the Start menu folder stayed";
+  for (const wchar_t* file : kCacheFiles) {
+    EXPECT_TRUE(FileExists(neighbour + L"\\" + file))
+        << "removed from outside the install folder: " << file;
+  }
 }
 
+// The player stays logged in: the shell's cache survives the upgrade.
 TEST_F(Installer, NewerVersionReplacesTheOlderOne) {
   ASSERT_EQ(0, Install(kOld));
+  const std::wstring dir = InstallDir(kOld);
+  ASSERT_TRUE(WriteCacheTree(dir));
   ASSERT_EQ(0, Install(kNew));
   EXPECT_EQ(INSTALLSTATE_UNKNOWN, State(kOld)) << "the older one stayed";
   ExpectInstalled(kNew);
+  EXPECT_EQ(Normal(dir), Normal(InstallDir(kNew)));
+  for (const wchar_t* file : kCacheFiles)
+    EXPECT_TRUE(FileExists(dir + L"\\" + file)) << "the upgrade lost " << file;
   EXPECT_EQ(kNew.version,
             MachineProductInfo(kNew, INSTALLPROPERTY_VERSIONSTRING));
 

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <string>
 
 #include "gtest/gtest.h"
@@ -12,6 +15,7 @@ namespace {
 
 using test_support::Process;
 using test_support::ProgramDir;
+using test_support::TempDir;
 
 const DWORD kTimeoutMs = 30000;
 
@@ -58,6 +62,65 @@ TEST(ShellProcess, AsASubProcessExitsWithCefsCodeAndShowsNothing) {
   Process plain(Shell() + L" --type=renderer", L"");
   ASSERT_TRUE(plain.Wait(kTimeoutMs));
   EXPECT_EQ(0u, plain.ExitCode());
+}
+
+// Zelvora.exe started in |dir|, the way its shortcut starts it in its install
+// folder; the double writes the cache path CEF got into |report|.
+std::unique_ptr<Process> StartIn(const std::wstring& dir,
+                                 const std::wstring& report) {
+  SetEnvironmentVariableW(L"CEF_DOUBLE_SETTINGS_FILE", report.c_str());
+  std::unique_ptr<Process> shell(new Process(Shell(), dir));
+  SetEnvironmentVariableW(L"CEF_DOUBLE_SETTINGS_FILE", nullptr);
+  return shell;
+}
+
+// The cache path a process reported once its window is up; "(none)" when
+// it showed no window or reported nothing.
+std::string CachePathOf(const Process& shell, const std::wstring& report) {
+  if (!WaitForBrowserWindow(shell))
+    return "(none)";
+  std::ifstream in(report.c_str(), std::ios::binary);
+  if (!in)
+    return "(none)";
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Close(Process& shell) {
+  PostMessageW(WaitForBrowserWindow(shell), WM_CLOSE, 0, 0);
+  if (!shell.Wait(kTimeoutMs))
+    shell.Kill();
+}
+
+// Two browser processes writing into one cache directory destroy its data.
+TEST(ShellProcess, OneCacheDirectoryServesOneBrowserProcessAtATime) {
+  TempDir install, other_install, reports;
+  const std::wstring report = reports.path() + L"\\";
+
+  std::unique_ptr<Process> shells[5];
+  shells[0] = StartIn(install.path(), report + L"first");
+  EXPECT_EQ("cache", CachePathOf(*shells[0], report + L"first"));
+  shells[1] = StartIn(install.path(), report + L"second");
+  EXPECT_EQ("", CachePathOf(*shells[1], report + L"second"))
+      << "a second start in the same folder uses CEF's in-memory cache";
+  shells[2] = StartIn(other_install.path(), report + L"other");
+  EXPECT_EQ("cache", CachePathOf(*shells[2], report + L"other"))
+      << "another install folder has a cache of its own";
+
+  // The first one closed: its cache is free again, though the in-memory
+  // second one still runs.
+  Close(*shells[0]);
+  shells[3] = StartIn(install.path(), report + L"after-close");
+  EXPECT_EQ("cache", CachePathOf(*shells[3], report + L"after-close"));
+
+  // Killed, it cannot let go of anything itself: the system does.
+  shells[3]->Kill();
+  shells[4] = StartIn(install.path(), report + L"after-kill");
+  EXPECT_EQ("cache", CachePathOf(*shells[4], report + L"after-kill"));
+
+  for (std::unique_ptr<Process>& shell : shells) {
+    if (shell->ExitCode() == STILL_ACTIVE)
+      Close(*shell);
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cache_guard.h"
 #include "cef_double_control.h"
 #include "gtest/gtest.h"
 #include "shell_runner.h"
@@ -12,6 +13,15 @@ namespace {
 
 using shell_test::RunShell;
 using shell_test::WaitForBrowsers;
+
+// Whether a process holds the guard of the current directory's "cache".
+bool CacheGuardExists() {
+  HANDLE mutex =
+      OpenMutexW(SYNCHRONIZE, FALSE, CacheGuard::NameFor(L"cache").c_str());
+  if (mutex)
+    CloseHandle(mutex);
+  return mutex != nullptr;
+}
 
 TEST(Startup, SubProcessReturnsCefsExitCodeAndRunsNothingOfOurs) {
   for (int code : {0, 1, 7}) {
@@ -105,6 +115,44 @@ TEST(Startup, SettingsAreNoSandboxRelativeCacheAndNoLogging) {
     EXPECT_EQ(0u, s.background_color);
     EXPECT_EQ(L"", s.accept_language_list);
   }
+}
+
+// A named mutex that the system closes with the process, however it ends.
+TEST(Startup, OnlyTheBrowserProcessHoldsTheCacheGuardAndOnlyWhileItRuns) {
+  ASSERT_FALSE(CacheGuardExists()) << "some other process holds the guard";
+  bool held_by_sub_process = true;
+  cef_double::Reset();
+  cef_double::SetSubprocessLife(
+      [&] { held_by_sub_process = CacheGuardExists(); });
+  shell_test::RunEntryPoint(L"Zelvora.exe --type=gpu-process");
+  EXPECT_FALSE(held_by_sub_process)
+      << "a sub-process claimed its browser process's cache";
+
+  bool held_while_running = false;
+  RunShell(L"Zelvora.exe", [&] {
+    WaitForBrowsers(1);
+    held_while_running = CacheGuardExists();
+  });
+  EXPECT_TRUE(held_while_running) << "the browser process let go of its cache";
+  EXPECT_FALSE(CacheGuardExists()) << "the guard outlived the browser process";
+}
+
+TEST(Startup, WhileAnotherProcessHoldsTheCacheRunsInMemoryOtherwiseAlike) {
+  // As a running Zelvora in this folder holds it.
+  HANDLE other =
+      CreateMutexW(nullptr, FALSE, CacheGuard::NameFor(L"cache").c_str());
+  ASSERT_TRUE(other);
+  RunShell(L"Zelvora.exe", [] { WaitForBrowsers(1); });
+  CloseHandle(other);
+  const cef_double::RecordedSettings held = cef_double::Startup().settings;
+  EXPECT_EQ(L"", held.cache_path) << "CEF's in-memory cache";
+  EXPECT_EQ(1, held.no_sandbox);
+  EXPECT_EQ(LOGSEVERITY_DISABLE, held.log_severity);
+  EXPECT_EQ(1, cef_double::Startup().quit_requests) << "it ran as usual";
+
+  // Once that process is gone, the cache is this one's again.
+  RunShell(L"Zelvora.exe", [] { WaitForBrowsers(1); });
+  EXPECT_EQ(L"cache", cef_double::Startup().settings.cache_path);
 }
 
 TEST(Startup, ReleasesTheApplicationObjectAfterShutdown) {

@@ -28,6 +28,7 @@ CefRefPtr<CefApp> g_app;
 std::deque<std::function<void()>> g_tasks;
 bool g_exit_code_set = false;
 int g_exit_code = 0;
+std::function<void()> g_subprocess_life;
 bool g_command_line_set = false;
 std::wstring g_command_line;
 
@@ -178,6 +179,24 @@ std::wstring Wide(const cef_string_t& s) {
   return CefString(&s).ToWString();
 }
 
+// What CEF_DOUBLE_SETTINGS_FILE asks for: the cache path, UTF-8.
+void ReportSettings(const RecordedSettings& settings) {
+  wchar_t file[MAX_PATH];
+  const DWORD length =
+      GetEnvironmentVariableW(L"CEF_DOUBLE_SETTINGS_FILE", file, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH)
+    return;
+  const std::string cache_path = CefString(settings.cache_path).ToString();
+  HANDLE out = CreateFileW(file, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, NULL);
+  if (out == INVALID_HANDLE_VALUE)
+    return;
+  DWORD written = 0;
+  WriteFile(out, cache_path.data(), static_cast<DWORD>(cache_path.size()),
+            &written, NULL);
+  CloseHandle(out);
+}
+
 RecordedSettings Copy(const cef_settings_t& s) {
   RecordedSettings r;
   r.size = s.size;
@@ -227,6 +246,7 @@ void Reset() {
   g_calls.clear();
   g_startup = StartupRecord();
   g_initialized = g_quit = g_exit_code_set = g_command_line_set = false;
+  g_subprocess_life = nullptr;
   g_app = NULL;
   g_global = ParsedCommandLine();
   DropTasks();
@@ -240,6 +260,10 @@ void SetProcessCommandLine(const std::wstring& line) {
 void SetSubprocessExitCode(int code) {
   g_exit_code = code;
   g_exit_code_set = true;
+}
+
+void SetSubprocessLife(std::function<void()> life) {
+  g_subprocess_life = std::move(life);
 }
 
 const std::vector<std::string>& Calls() {
@@ -309,6 +333,8 @@ int CefExecuteProcess(const CefMainArgs& args,
   auto type = command_line.switches.find("type");
   if (type == command_line.switches.end() || type->second.empty())
     return -1;
+  if (g_subprocess_life)
+    g_subprocess_life();
   const char* env = getenv("CEF_DOUBLE_SUBPROCESS_EXIT_CODE");
   return g_exit_code_set ? g_exit_code : env ? atoi(env) : 0;
 }
@@ -324,6 +350,7 @@ bool CefInitialize(const CefMainArgs& args,
   r.initialize_app_null = !application;
   r.initialize_sandbox_null = !windows_sandbox_info;
   r.settings = Copy(settings);
+  ReportSettings(r.settings);
   if (g_initialized)
     return true;
   if (settings.size != sizeof(cef_settings_t))
