@@ -18,6 +18,7 @@ foreach(var MSI STAGE NAMESPACE VERSION WXS WIXL MSIINFO MSIBUILD)
   endif()
 endforeach()
 
+get_filename_component(STAGE ${STAGE} ABSOLUTE)
 execute_process(COMMAND ${WIXL} --version
   OUTPUT_VARIABLE wixl_version OUTPUT_STRIP_TRAILING_WHITESPACE
   COMMAND_ERROR_IS_FATAL ANY)

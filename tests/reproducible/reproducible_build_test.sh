@@ -14,8 +14,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 work=$(mktemp -d /tmp/zelvora-reproducible.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-# Any time will do, as long as both builds are given the same one.
-export SOURCE_DATE_EPOCH=1700000000
+# Any time will do, as long as both builds are given the same one. Only
+# configuring sees it: the build must carry it to every step itself.
+epoch=1700000000
+unset SOURCE_DATE_EPOCH
 
 failures=0
 fail() {
@@ -35,7 +37,7 @@ copy_sources() {
 
 # build SOURCES BUILD: configure, build what ships and a package, install.
 build() {
-  cmake -S "$1" -B "$2" \
+  SOURCE_DATE_EPOCH=$epoch cmake -S "$1" -B "$2" \
     -DCMAKE_TOOLCHAIN_FILE="$1/cmake/toolchain-i686-mingw.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DZELVORA_BUILD_TESTS=ON \
     -DZELVORA_HOST_TESTS=OFF >"$2.log" 2>&1 &&
@@ -54,7 +56,7 @@ copy_sources "$second"
 (umask 022 && LC_ALL=C TZ=UTC build "$first" "$work/a/build") &
 first_build=$!
 (umask 077 && LC_ALL=C.UTF-8 TZ=Pacific/Kiritimati \
-  faketime -f +365d bash -c "$(declare -f build); build '$second' '$work/b'") &
+  faketime -f +365d bash -c "epoch=$epoch; $(declare -f build); build '$second' '$work/b'") &
 second_build=$!
 wait "$first_build" || fail "the first build failed: $(tail -n 20 "$work/a/build.log")"
 wait "$second_build" || fail "the second build failed: $(tail -n 20 "$work/b.log")"
@@ -71,15 +73,18 @@ for file in bin/uninstall.exe bin/Zelvora.exe "bin/$msi" dist/uninstall.exe \
   fi
 done
 
-# What SOURCE_DATE_EPOCH sets, it sets alone.
-stamp=$(TZ=UTC i686-w64-mingw32-objdump -p "$work/a/build/dist/uninstall.exe" |
-  sed -n 's/^Time\/Date[[:space:]]*//p')
-expected=$(LC_ALL=C TZ=UTC date -d "@$SOURCE_DATE_EPOCH" '+%a %b %e %H:%M:%S %Y')
-[ "$(LC_ALL=C TZ=UTC date -d "$stamp" +%s 2>/dev/null)" = "$SOURCE_DATE_EPOCH" ] ||
-  fail "dist/uninstall.exe: expected the PE time stamp $expected (SOURCE_DATE_EPOCH), got $stamp"
-created=$(TZ=UTC msiinfo suminfo "$work/a/build/bin/$msi" | sed -n 's/^Created: //p')
-[ "$(TZ=UTC date -d "$created" +%s 2>/dev/null)" = "$SOURCE_DATE_EPOCH" ] ||
-  fail "$msi: expected it created at $expected (SOURCE_DATE_EPOCH), got $created"
+# The times written are SOURCE_DATE_EPOCH's.
+export LC_ALL=C TZ=UTC
+expected=$(date -d "@$epoch")
+for program in bin/uninstall.exe dist/uninstall.exe; do
+  stamp=$(i686-w64-mingw32-objdump -p "$work/a/build/$program" |
+    sed -n 's/^Time\/Date[[:space:]]*//p')
+  [ "$(date -d "$stamp" +%s 2>/dev/null)" = "$epoch" ] ||
+    fail "$program: expected the PE time stamp $expected (SOURCE_DATE_EPOCH), got $stamp"
+done
+created=$(msiinfo suminfo "$work/a/build/bin/$msi" | sed -n 's/^Created: //p')
+[ "$(date -d "$created" +%s 2>/dev/null)" = "$epoch" ] ||
+  fail "$msi: expected it created $expected (SOURCE_DATE_EPOCH), got $created"
 
 if [ "$failures" -ne 0 ]; then
   # The builds stay for a closer look (msidump, objdump -p).
