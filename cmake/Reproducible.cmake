@@ -61,16 +61,16 @@ endforeach()
 install(CODE "set(ENV{SOURCE_DATE_EPOCH} ${ZELVORA_SOURCE_DATE_EPOCH})")
 
 # The last matching map wins: the build tree (often inside the source tree)
-# after the source tree, CEF_ROOT last.
-add_compile_options(-ffile-prefix-map=${ZELVORA_SOURCE_ROOT}=.
-                    -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+# after the source tree, CEF_ROOT last. windres writes no paths.
+set(prefix_maps ${ZELVORA_SOURCE_ROOT}=. ${CMAKE_BINARY_DIR}=build)
 if(CEF_ROOT)
   get_filename_component(cef_root ${CEF_ROOT} REALPATH)
-  add_compile_options(-ffile-prefix-map=${cef_root}=cef)
-  if(NOT cef_root STREQUAL CEF_ROOT)
-    add_compile_options(-ffile-prefix-map=${CEF_ROOT}=cef)
-  endif()
+  list(APPEND prefix_maps ${CEF_ROOT}=cef ${cef_root}=cef)
+  list(REMOVE_DUPLICATES prefix_maps)
 endif()
+foreach(map ${prefix_maps})
+  add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${map}>)
+endforeach()
 
 # zelvora_ship_installed(<target>...): `cmake --install --strip` leaves the
 # named programs, in the install prefix's top folder, as cmake/ship_program.cmake
