@@ -1,15 +1,24 @@
 # Windows Installer packages of Zelvora (installer/zelvora.wxs), built with
 # Debian's wixl from the built Zelvora and uninstall targets and a CEF
-# runtime; signed when the build signs (cmake/Signing.cmake).
+# runtime; signed when the build signs (cmake/Signing.cmake). The same
+# sources build the same package (cmake/Reproducible.cmake).
 include(${CMAKE_CURRENT_LIST_DIR}/Signing.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/Reproducible.cmake)
 
 find_program(ZELVORA_WIXL wixl REQUIRED)
 find_program(ZELVORA_WIXL_HEAT wixl-heat REQUIRED)
+find_program(ZELVORA_MSIINFO msiinfo REQUIRED)
 find_program(ZELVORA_MSIBUILD msibuild REQUIRED)
+# wixl dates the package's summary information with the clock: faketime
+# sets that clock to ZELVORA_SOURCE_DATE_EPOCH.
+find_program(ZELVORA_FAKETIME faketime REQUIRED)
 
 # A product code belongs to one version and is derived from it, so every
 # build of a version carries the same code. Never change the namespace.
 set(ZELVORA_PRODUCT_CODE_NAMESPACE 18177938-A95C-4AC0-9ED3-2D10EFF559A0)
+# Package codes are derived from what each package holds
+# (installer/package_code.cmake).
+set(ZELVORA_PACKAGE_CODE_NAMESPACE 84DBEEC2-AC27-4EF5-9AAF-1D95CED02D2D)
 
 # zelvora_product_code(<version> <out-var>): the code, upper case, no braces.
 function(zelvora_product_code version out_var)
@@ -65,13 +74,16 @@ function(zelvora_add_msi target)
             -DUNINSTALLER=$<TARGET_FILE:uninstall>
             -DCACHE_REMOVAL=$<TARGET_FILE:cache_removal>
             -DERROR_PAGE=${source_dir}/shell/error.html
-            -DSTRIP=${CMAKE_STRIP}
+            -DOBJCOPY=${CMAKE_OBJCOPY}
+            -DSOURCE_DATE_EPOCH=${ZELVORA_SOURCE_DATE_EPOCH}
             -DCEF_RUNTIME_DIR=${ARG_CEF_RUNTIME_DIR}
             -DCEF_RESOURCE_DIR=${ARG_CEF_RESOURCE_DIR}
             -DHEAT=${ZELVORA_WIXL_HEAT}
             -DSIGNING=${ZELVORA_SIGN_SETTINGS}
             -P ${installer_dir}/stage_payload.cmake
-    COMMAND ${ZELVORA_WIXL} --arch x86
+    COMMAND ${CMAKE_COMMAND} -E env FAKETIME_FMT=%s
+            ${ZELVORA_FAKETIME} -f ${ZELVORA_SOURCE_DATE_EPOCH}
+            ${ZELVORA_WIXL} --arch x86
             -D Version=${ARG_VERSION}
             -D ProductCode=${product_code}
             -D CefDir=cef
@@ -81,10 +93,22 @@ function(zelvora_add_msi target)
     # older version is removed with REMOVE set to its one feature, not ALL.
     COMMAND ${ZELVORA_MSIBUILD} ${wixl_output} -q
             "UPDATE `Upgrade` SET `Remove` = 'Zelvora' WHERE `ActionProperty` = 'WIX_UPGRADE_DETECTED'"
+    COMMAND ${CMAKE_COMMAND}
+            -DMSI=${wixl_output}
+            -DSTAGE=${stage}
+            -DNAMESPACE=${ZELVORA_PACKAGE_CODE_NAMESPACE}
+            -DVERSION=${ARG_VERSION}
+            -DWXS=${installer_dir}/zelvora.wxs
+            -DWIXL=${ZELVORA_WIXL}
+            -DMSIINFO=${ZELVORA_MSIINFO}
+            -DMSIBUILD=${ZELVORA_MSIBUILD}
+            -P ${installer_dir}/package_code.cmake
     ${sign_msi}
     DEPENDS Zelvora uninstall cache_removal
             ${installer_dir}/zelvora.wxs
             ${installer_dir}/stage_payload.cmake
+            ${installer_dir}/package_code.cmake
+            ${source_dir}/cmake/ship_program.cmake
             ${source_dir}/shell/error.html
             ${ZELVORA_SIGN_SETTINGS}
             ${source_dir}/cmake/sign_file.cmake

@@ -2,20 +2,24 @@
 # for wixl. Run at build time by cmake/Installer.cmake:
 #
 #   cmake -DSTAGE=<dir> -DSHELL=<Zelvora.exe> -DUNINSTALLER=<uninstall.exe>
-#         -DCACHE_REMOVAL=<cache_removal.dll> -DERROR_PAGE=<error.html> -DSTRIP=<strip or empty>
+#         -DCACHE_REMOVAL=<cache_removal.dll> -DERROR_PAGE=<error.html>
+#         -DOBJCOPY=<objcopy or empty> -DSOURCE_DATE_EPOCH=<seconds>
 #         -DCEF_RUNTIME_DIR=<dir> -DCEF_RESOURCE_DIR=<dir> -DHEAT=<wixl-heat>
 #         [-DSIGNING=<build>/zelvora_signing.cmake] -P stage_payload.cmake
 #
-# STAGE gets Zelvora.exe and uninstall.exe (stripped, as dist/ gets them,
-# then signed when SIGNING says the build signs: cmake/Signing.cmake), the
-# package's custom action cache_removal.dll (the same),
-# error.html, cef/ with the runtime the shell needs beside it, and
-# cef_runtime.wxs: one component per file of cef/, in the CefRuntime
-# component group, installed into INSTALLDIR with cef/'s layout. wixl takes
-# sources by relative paths only: it runs in STAGE.
+# STAGE gets Zelvora.exe, uninstall.exe and the package's custom action
+# cache_removal.dll (stripped by cmake/ship_program.cmake, as dist/ gets the
+# programs, then signed when SIGNING says the build signs:
+# cmake/Signing.cmake), error.html, cef/ with the runtime the shell needs
+# beside it, and cef_runtime.wxs: one component per file of cef/, in the
+# CefRuntime component group, installed into INSTALLDIR with cef/'s layout.
+# wixl takes sources by relative paths only: it runs in STAGE.
+#
+# The package's cabinet dates each file with its modification time: every
+# staged file gets SOURCE_DATE_EPOCH's.
 
-foreach(var STAGE SHELL UNINSTALLER CACHE_REMOVAL ERROR_PAGE CEF_RUNTIME_DIR CEF_RESOURCE_DIR
-            HEAT)
+foreach(var STAGE SHELL UNINSTALLER CACHE_REMOVAL ERROR_PAGE SOURCE_DATE_EPOCH
+            CEF_RUNTIME_DIR CEF_RESOURCE_DIR HEAT)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "stage_payload.cmake: ${var} is not set")
   endif()
@@ -35,12 +39,17 @@ foreach(program ${SHELL} ${UNINSTALLER} ${CACHE_REMOVAL})
   get_filename_component(name ${program} NAME)
   list(APPEND code_names ${name})
 endforeach()
-if(STRIP)
-  list(TRANSFORM code_names PREPEND ${STAGE}/ OUTPUT_VARIABLE staged_code)
-  execute_process(COMMAND ${STRIP} ${staged_code} COMMAND_ERROR_IS_FATAL ANY)
+if(OBJCOPY)
+  foreach(name ${code_names})
+    execute_process(
+      COMMAND ${CMAKE_COMMAND} -DOBJCOPY=${OBJCOPY}
+              -DSOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH} -DIN=${STAGE}/${name}
+              -P ${CMAKE_CURRENT_LIST_DIR}/../cmake/ship_program.cmake
+      COMMAND_ERROR_IS_FATAL ANY)
+  endforeach()
 endif()
 
-# Signed after stripping: strip rewrites the file, which would drop the
+# Signed after stripping: stripping rewrites the file, which would drop the
 # signature or break it.
 if(SIGNING)
   include(${SIGNING})
@@ -63,19 +72,17 @@ if(NOT binaries OR NOT IS_DIRECTORY ${CEF_RESOURCE_DIR})
   message(FATAL_ERROR "No CEF runtime in ${CEF_RUNTIME_DIR} and "
                       "${CEF_RESOURCE_DIR}")
 endif()
-# Hard links where the file system allows: the runtime is large.
-foreach(file ${binaries})
-  get_filename_component(name ${file} NAME)
-  file(CREATE_LINK ${file} ${STAGE}/cef/${name} COPY_ON_ERROR)
-endforeach()
-file(GLOB_RECURSE resources LIST_DIRECTORIES false RELATIVE ${CEF_RESOURCE_DIR}
-     ${CEF_RESOURCE_DIR}/*)
-foreach(file ${resources})
-  get_filename_component(dir ${STAGE}/cef/${file} DIRECTORY)
-  file(MAKE_DIRECTORY ${dir})
-  file(CREATE_LINK ${CEF_RESOURCE_DIR}/${file} ${STAGE}/cef/${file}
-       COPY_ON_ERROR)
-endforeach()
+# Copies, not links: their modification times are set below, and the
+# distribution's own files keep theirs.
+file(COPY ${binaries} DESTINATION ${STAGE}/cef)
+file(COPY ${CEF_RESOURCE_DIR}/ DESTINATION ${STAGE}/cef)
+
+file(GLOB_RECURSE payload LIST_DIRECTORIES false RELATIVE ${STAGE}
+     ${STAGE}/*)
+execute_process(
+  COMMAND touch --no-dereference --date=@${SOURCE_DATE_EPOCH} ${payload}
+  WORKING_DIRECTORY ${STAGE}
+  COMMAND_ERROR_IS_FATAL ANY)
 
 # wixl-heat opens a <Directory> whenever the folder changes from one line to
 # the next: give it the top-level files first, then each folder's files
@@ -86,9 +93,9 @@ set(top "")
 set(nested "")
 foreach(file ${staged})
   if(file MATCHES "/")
-    list(APPEND nested ${STAGE}/cef/${file})
+    list(APPEND nested cef/${file})
   else()
-    list(APPEND top ${STAGE}/cef/${file})
+    list(APPEND top cef/${file})
   endif()
 endforeach()
 list(SORT top)
@@ -101,8 +108,22 @@ endif()
 file(WRITE ${STAGE}/cef_files.txt "${lines}\n")
 
 execute_process(
-  COMMAND ${HEAT} --prefix ${STAGE}/cef/ --directory-ref INSTALLDIR
+  COMMAND ${HEAT} --prefix cef/ --directory-ref INSTALLDIR
           --component-group CefRuntime --var var.CefDir
   INPUT_FILE ${STAGE}/cef_files.txt
   OUTPUT_FILE ${STAGE}/cef_runtime.wxs
+  WORKING_DIRECTORY ${STAGE}
   COMMAND_ERROR_IS_FATAL ANY)
+
+# wixl-heat names each <Directory> by a digest of its absolute path, which
+# would make the package depend on where it was built: they are numbered in
+# order instead.
+file(READ ${STAGE}/cef_runtime.wxs wxs)
+string(REGEX MATCHALL "dir[0-9A-F]+" directory_ids "${wxs}")
+list(REMOVE_DUPLICATES directory_ids)
+set(number 0)
+foreach(id ${directory_ids})
+  math(EXPR number "${number} + 1")
+  string(REPLACE "\"${id}\"" "\"CefDir${number}\"" wxs "${wxs}")
+endforeach()
+file(WRITE ${STAGE}/cef_runtime.wxs "${wxs}")

@@ -2,11 +2,13 @@
 # Installs from Debian's archive what a fresh Debian 12 machine lacks for one
 # or more jobs, and is the one place that knows how to:
 #
-#   scripts/setup.sh build   the MinGW-w64 i686 compiler, CMake, wixl
+#   scripts/setup.sh build   the MinGW-w64 i686 compiler, CMake, wixl,
+#                            faketime
 #   scripts/setup.sh test    the above, the x86_64 compiler, 32- and 64-bit
 #                            Wine, Xvfb and Xephyr, GoogleTest, Chromium,
-#                            the browser test's npm packages, and
-#                            osslsigncode and openssl (the signing test)
+#                            the browser test's npm packages,
+#                            osslsigncode and openssl (the signing test),
+#                            and python3 (the reproducible-build test)
 #   scripts/setup.sh icons   rsvg-convert and icotool (scripts/make-icons.sh)
 #   scripts/setup.sh sign    osslsigncode (signed releases)
 #
@@ -35,6 +37,8 @@ want_build() {
   want g++-mingw-w64-i686-posix /usr/bin/i686-w64-mingw32-g++-posix
   want wixl /usr/bin/wixl
   want msitools /usr/bin/msiinfo
+  # wixl dates a package with the clock: faketime sets that clock.
+  want faketime /usr/bin/faketime
 }
 
 want_test() {
@@ -62,6 +66,8 @@ want_test() {
   # The signing test signs with a certificate it makes itself.
   want_sign
   want openssl /usr/bin/openssl
+  # The reproducible-build test names the field two builds differ in.
+  want python3 /usr/bin/python3
 }
 
 want_icons() {

@@ -122,23 +122,54 @@ elif ! grep -q 'no certificate is' "$work/slip.log"; then
 fi
 
 # --- Unsigned: the package holds the programs exactly as stripped ----------
-# strip stamps the PE header with the time, or with this.
+# Stripping stamps the PE header with this; every build below is given it,
+# so that signed and unsigned builds can be compared.
 export SOURCE_DATE_EPOCH=1700000000
 unsigned_build=$work/unsigned
+unsigned_payload=
 if release "$unsigned_build" && build "$unsigned_build"; then
   msi=$unsigned_build/Zelvora-1.0.0.msi
   unsigned "$msi"
-  payload=$(extract "$msi" "$work/unsigned-payload")
+  unsigned_payload=$(extract "$msi" "$work/unsigned-payload")
   for program in Zelvora.exe uninstall.exe; do
-    i686-w64-mingw32-strip -o "$work/stripped-$program" "$program_dir/$program"
-    cmp -s "$work/stripped-$program" "$payload/$program" ||
+    cmake -DOBJCOPY=i686-w64-mingw32-objcopy \
+      -DSOURCE_DATE_EPOCH="$SOURCE_DATE_EPOCH" -DIN="$program_dir/$program" \
+      -DOUT="$work/stripped-$program" \
+      -P "$source_dir/cmake/ship_program.cmake"
+    cmp -s "$work/stripped-$program" "$unsigned_payload/$program" ||
       fail "unsigned package: $program differs from the stripped program"
+    cmp -s "$work/stripped-$program" "$unsigned_build/dist/$program" ||
+      fail "unsigned dist/$program differs from the stripped program"
     unsigned "$unsigned_build/dist/$program"
   done
 else
   fail "the unsigned build failed: $(tail -n 20 "$unsigned_build.log")"
 fi
-unset SOURCE_DATE_EPOCH
+
+# same_unsigned SIGNED UNSIGNED: SIGNED without its signature is UNSIGNED,
+# byte for byte.
+same_unsigned() {
+  local bare=$work/bare-$(basename "$1")
+  rm -f "$bare"
+  if ! osslsigncode remove-signature -in "$1" -out "$bare" >/dev/null 2>&1; then
+    fail "$1: osslsigncode could not remove its signature"
+  elif ! said=$(python3 "$source_dir/tests/reproducible/first_difference.py" \
+    "$bare" "$2"); then
+    fail "$1 without its signature: expected the unsigned $2; $said"
+  fi
+}
+
+# same_contents PACKAGE PACKAGE: the same tables and streams (osslsigncode
+# lays a signed package's compound file out anew, so the container's bytes
+# differ).
+same_contents() {
+  rm -rf "$work/contents-a" "$work/contents-b"
+  mkdir "$work/contents-a" "$work/contents-b"
+  msidump -t -s -d "$work/contents-a" "$1" >/dev/null &&
+    msidump -t -s -d "$work/contents-b" "$2" >/dev/null &&
+    diff -r "$work/contents-a" "$work/contents-b" >"$work/contents.diff" ||
+    fail "$1: expected the tables and streams of $2, got: $(head -n 20 "$work/contents.diff")"
+}
 
 # --- Signed with PKCS#12, the password in the environment -----------------
 signed_build=$work/signed
@@ -156,6 +187,18 @@ if release "$signed_build" -DZELVORA_SIGN_PKCS12="$work/signer.p12" &&
   rm -rf "$signed_dir"
   mkdir -p "$signed_dir"
   cp "$payload/Zelvora.exe" "$payload/uninstall.exe" "$signed_dir/"
+
+  # A signed release differs from an unsigned build only by its signatures:
+  # the programs byte for byte, the package by its contents as wixl built it
+  # (holding the signed programs).
+  for program in Zelvora.exe uninstall.exe; do
+    same_unsigned "$signed_build/dist/$program" \
+      "$unsigned_build/dist/$program"
+    [ -z "$unsigned_payload" ] ||
+      same_unsigned "$payload/$program" "$unsigned_payload/$program"
+  done
+  osslsigncode remove-signature -in "$msi" -out "$work/bare.msi" >/dev/null
+  same_contents "$work/bare.msi" "$signed_build/package-payload/Zelvora-1.0.0.msi"
 
   # The signature covers the resources: one byte of the manifest changed
   # (the execution level Windows elevates by) and the file is rejected.
