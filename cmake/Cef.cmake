@@ -55,14 +55,23 @@ if(NOT cef_exports)
   message(FATAL_ERROR "CEF_ROOT=${CEF_ROOT}: Release/libcef.dll exports "
           "nothing")
 endif()
+# Rewritten only when the exports change, so that nothing relinks otherwise.
 set(cef_import_dir ${CMAKE_BINARY_DIR}/cef-import)
-file(WRITE ${cef_import_dir}/libcef.def "LIBRARY libcef.dll\nEXPORTS\n${cef_exports}\n")
-execute_process(
-  COMMAND ${CMAKE_DLLTOOL} --input-def ${cef_import_dir}/libcef.def
-          --dllname libcef.dll --output-lib ${cef_import_dir}/libcef.dll.a
-  RESULT_VARIABLE result)
-if(NOT result EQUAL 0)
-  message(FATAL_ERROR "dlltool could not make libcef's import library")
+set(cef_import ${cef_import_dir}/libcef.dll.a)
+file(WRITE ${cef_import_dir}/exports.def
+     "LIBRARY libcef.dll\nEXPORTS\n${cef_exports}\n")
+execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different
+                ${cef_import_dir}/exports.def ${cef_import_dir}/libcef.def)
+if(NOT EXISTS ${cef_import} OR
+   ${cef_import_dir}/libcef.def IS_NEWER_THAN ${cef_import})
+  execute_process(
+    COMMAND ${CMAKE_DLLTOOL} --input-def ${cef_import_dir}/libcef.def
+            --dllname libcef.dll --output-lib ${cef_import}
+    RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    file(REMOVE ${cef_import})
+    message(FATAL_ERROR "dlltool could not make libcef's import library")
+  endif()
 endif()
 
 # The wrapper: every source the distribution ships under libcef_dll/.
@@ -90,8 +99,7 @@ target_link_libraries(libcef_dll_wrapper PUBLIC cef_headers)
 
 # What the shell links: the wrapper (and with it the headers) and libcef.
 add_library(cef INTERFACE)
-target_link_libraries(cef INTERFACE libcef_dll_wrapper
-                      ${cef_import_dir}/libcef.dll.a)
+target_link_libraries(cef INTERFACE libcef_dll_wrapper ${cef_import})
 
 # Zelvora.exe needs CEF's DLLs and data beside it, and locales/ below it.
 function(zelvora_install_cef_runtime)
