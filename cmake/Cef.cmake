@@ -7,23 +7,7 @@
 # project supplies in cmake/cef_mingw/ (README, "The shell and CEF"); the
 # distribution's own files are used as they are.
 
-# What marks a Windows distribution: its headers, wrapper sources, runtime
-# and resources.
-foreach(file include/cef_app.h include/base/cef_atomicops.h
-             include/internal/cef_types_win.h libcef_dll Release/libcef.dll
-             Resources)
-  if(NOT EXISTS ${CEF_ROOT}/${file})
-    message(FATAL_ERROR "CEF_ROOT=${CEF_ROOT} is not a CEF 3.2623 Windows "
-            "binary distribution (cef_binary_3.2623.*_windows32, unpacked): "
-            "it has no ${file}")
-  endif()
-endforeach()
-
-set(CEF_RUNTIME_DIR ${CEF_ROOT}/Release)
-set(CEF_RESOURCE_DIR ${CEF_ROOT}/Resources)
-set(cef_dll ${CEF_RUNTIME_DIR}/libcef.dll)
-
-# The distribution's libcef.dll must be of the toolchain's architecture.
+# The distribution of the toolchain's architecture.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(cef_format pei-i386)
   set(cef_distribution windows32)
@@ -31,6 +15,24 @@ else()
   set(cef_format pei-x86-64)
   set(cef_distribution windows64)
 endif()
+
+# What marks a Windows distribution: its headers, wrapper sources, runtime
+# and resources.
+foreach(file include/cef_app.h include/base/cef_atomicops.h
+             include/internal/cef_types_win.h libcef_dll Release/libcef.dll
+             Resources)
+  if(NOT EXISTS ${CEF_ROOT}/${file})
+    message(FATAL_ERROR "CEF_ROOT=${CEF_ROOT} is not a CEF 3.2623 Windows "
+            "binary distribution (cef_binary_3.2623.*_${cef_distribution}, "
+            "unpacked): it has no ${file}")
+  endif()
+endforeach()
+
+set(CEF_RUNTIME_DIR ${CEF_ROOT}/Release)
+set(CEF_RESOURCE_DIR ${CEF_ROOT}/Resources)
+set(cef_dll ${CEF_RUNTIME_DIR}/libcef.dll)
+
+# libcef.dll must be of the toolchain's architecture.
 execute_process(COMMAND ${CMAKE_OBJDUMP} -p ${cef_dll}
                 OUTPUT_VARIABLE cef_dll_dump RESULT_VARIABLE result)
 if(NOT result EQUAL 0 OR NOT cef_dll_dump MATCHES "file format ${cef_format}")
@@ -50,6 +52,11 @@ string(REGEX REPLACE "\n\n.*" "" cef_exports "${cef_exports}")
 # One "\t[   n] name" line per export.
 string(REGEX REPLACE "[ \t]*\\[ *[0-9]+\\] ([^\n]+)" "\\1" cef_exports
        "${cef_exports}")
+# Only names a C or GCC-compiled caller can reach: anything else (an MSVC
+# C++ name such as "?f@@YAXXZ") is left out.
+string(REGEX REPLACE "[^\n]*[^A-Za-z0-9_\n][^\n]*" "" cef_exports
+       "${cef_exports}")
+string(REGEX REPLACE "\n+" "\n" cef_exports "${cef_exports}")
 string(STRIP "${cef_exports}" cef_exports)
 if(NOT cef_exports)
   message(FATAL_ERROR "CEF_ROOT=${CEF_ROOT}: Release/libcef.dll exports "
