@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Windows deliverables into dist/, installing what is missing first.
-#   scripts/build.sh                      uninstall.exe (and the test-only shell)
+#   scripts/build.sh                      uninstall.exe and error.html
 #   CEF_ROOT=/path/to/cef scripts/build.sh   also Zelvora.exe with CEF's runtime
 # A signed release (README, "Signed releases") also takes, from the
 # environment: ZELVORA_SIGN_PKCS12, or ZELVORA_SIGN_CERTS with

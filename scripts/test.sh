@@ -16,13 +16,28 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 builds=${ZELVORA_BUILD_DIR:-$root/build/test}
 jobs=$(nproc)
 
-# configure ARCH [CMAKE-ARGS...]
-configure() {
+# The shell is built on the CEF test double as on CEF itself: through
+# CEF_ROOT, from a folder laid out as a CEF Windows binary distribution.
+# cef_double ARCH builds the double and installs that folder for ARCH.
+cef_double() {
   local arch=$1
-  shift
+  cmake -S "$root/tests/cef_double" -B "$builds/cef_double/$arch/build" \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-mingw.cmake" \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$builds/cef_double/$arch/build" -j"$jobs"
+  cmake --install "$builds/cef_double/$arch/build" \
+    --prefix "$builds/cef_double/$arch/dist" >/dev/null
+}
+
+# configure ARCH BUILD-TYPE [CMAKE-ARGS...]
+configure() {
+  local arch=$1 type=$2
+  shift 2
+  cef_double "$arch"
   cmake -S "$root" -B "$builds/$arch" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-mingw.cmake" \
-    -DCMAKE_BUILD_TYPE=Debug -DZELVORA_BUILD_TESTS=ON "$@" >/dev/null
+    -DCMAKE_BUILD_TYPE="$type" -DZELVORA_BUILD_TESTS=ON \
+    -DCEF_ROOT="$builds/cef_double/$arch/dist" "$@" >/dev/null
 }
 
 run=$(mktemp -d /tmp/zelvora-test.XXXXXX)
@@ -40,9 +55,11 @@ cleanup() {
 trap cleanup EXIT
 
 # The programs we ship, for i686, and the package's custom action: always
-# built, since the x86_64 suite checks them statically and packages them. Only the tests that can check the shipped programs run the
-# host's own tests (natively built logic, the browser test) once, with x86_64.
-configure i686 -DZELVORA_HOST_TESTS=OFF
+# built, since the x86_64 suite checks them statically and packages them; in
+# Release, as shipped (NDEBUG). Only the tests that can check the shipped
+# programs run the host's own tests (natively built logic, the browser test)
+# once, with x86_64, whose build is Debug.
+configure i686 Release -DZELVORA_HOST_TESTS=OFF
 cmake --build "$builds/i686" -j"$jobs" --target uninstall Zelvora cache_removal
 
 # Can this machine run 32-bit Windows programs? Asked by running one: the
@@ -62,7 +79,7 @@ else
 fi
 echo "test: architectures: $arches"
 
-configure x86_64 -DZELVORA_SHIPPED_PROGRAM_DIR="$builds/i686/bin"
+configure x86_64 Debug -DZELVORA_SHIPPED_PROGRAM_DIR="$builds/i686/bin"
 cmake --build "$builds/x86_64" -j"$jobs"
 
 # X servers started with -displayfd write their display number to a file

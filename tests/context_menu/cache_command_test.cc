@@ -254,8 +254,12 @@ TEST(CacheCommandFromDeepFolder, DeletesNothing) {
   for (const std::wstring& file : files)
     MakeFile(file);
   const std::wstring probe = L"cache_command_probe.exe";
-  ASSERT_TRUE(CopyFileW((test_support::ProgramDir() + L"\\" + probe).c_str(),
-                        Long(dir + L"\\" + probe).c_str(), FALSE));
+  // The probe, and the CEF library it imports beside it.
+  for (const wchar_t* file : {probe.c_str(), L"libcef.dll"}) {
+    ASSERT_TRUE(CopyFileW((test_support::ProgramDir() + L"\\" + file).c_str(),
+                          Long(dir + L"\\" + file).c_str(), FALSE))
+        << "copying " << file;
+  }
 
   std::string out;
   EXPECT_EQ("0\n", RunUnixShell(L"'" ZELVORA_WINE L"' '" + unix_dir + L"/" +

@@ -1,8 +1,8 @@
 // Reference counting shared by every CEF interface.
 #pragma once
 
-#include <atomic>
-
+// Included in CEF's order: the string wrappers come before windows.h.
+#include "include/base/cef_atomic_ref_count.h"
 #include "include/base/cef_basictypes.h"
 #include "include/base/cef_build.h"
 #include "include/base/cef_macros.h"
@@ -25,13 +25,13 @@ class CefBase {
 class CefRefCount {
  public:
   CefRefCount() : ref_count_(0) {}
-  void AddRef() const { ref_count_.fetch_add(1); }
+  void AddRef() const { base::AtomicRefCountInc(&ref_count_); }
   // True when the count is now zero.
-  bool Release() const { return ref_count_.fetch_sub(1) == 1; }
-  bool HasOneRef() const { return ref_count_.load() == 1; }
+  bool Release() const { return !base::AtomicRefCountDec(&ref_count_); }
+  bool HasOneRef() const { return base::AtomicRefCountIsOne(&ref_count_); }
 
  private:
-  mutable std::atomic<int> ref_count_;
+  mutable base::AtomicRefCount ref_count_;
   DISALLOW_COPY_AND_ASSIGN(CefRefCount);
 };
 

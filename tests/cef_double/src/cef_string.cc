@@ -155,16 +155,6 @@ bool CefStringUTF16::FromString(const char_type* src,
   return cef_string_utf16_set(src, src_len, string_, copy) != 0;
 }
 
-bool CefStringUTF16::FromASCII(const char* str) {
-  size_t len = str ? strlen(str) : 0;
-  if (len == 0) {
-    clear();
-    return true;
-  }
-  AllocIfNeeded();
-  return cef_string_ascii_to_utf16(str, len, string_) != 0;
-}
-
 std::string CefStringUTF16::ToString() const {
   return empty() ? std::string() : Utf16ToUtf8(string_->str, string_->length);
 }

@@ -3,7 +3,10 @@
 // attached string writes into the attached structure, as in CEF.
 #pragma once
 
-#include <string.h>
+// As in CEF: <memory.h> for memset, and nothing that declares strlen, which
+// FromASCII calls. Whoever includes the CEF headers must have <cstring>
+// included first (CEF's own debug-build headers happen to include it).
+#include <memory.h>
 
 #include <string>
 
@@ -94,7 +97,15 @@ class CefStringUTF16 {
   }
 
   bool FromString(const char_type* src, size_t src_len, bool copy);
-  bool FromASCII(const char* str);
+  bool FromASCII(const char* str) {
+    size_t len = str ? strlen(str) : 0;
+    if (len == 0) {
+      clear();
+      return true;
+    }
+    AllocIfNeeded();
+    return cef_string_ascii_to_utf16(str, len, string_) != 0;
+  }
   std::string ToString() const;             // UTF-8
   bool FromString(const std::string& str);  // from UTF-8
   std::wstring ToWString() const {

@@ -2,8 +2,7 @@
 // owning their strings, copied field by field (CefStructBase).
 #pragma once
 
-#include <string.h>
-
+// memset and memcpy come with the string wrappers' <memory.h>, as in CEF.
 #include "include/internal/cef_string.h"
 #include "include/internal/cef_types.h"
 
