@@ -71,9 +71,12 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different
                 ${cef_import_dir}/exports.def ${cef_import_dir}/libcef.def)
 if(NOT EXISTS ${cef_import} OR
    ${cef_import_dir}/libcef.def IS_NEWER_THAN ${cef_import})
+  # dlltool names its symbols after the output path: a relative one keeps
+  # the build folder out of them, and so out of the programs.
   execute_process(
-    COMMAND ${CMAKE_DLLTOOL} --input-def ${cef_import_dir}/libcef.def
-            --dllname libcef.dll --output-lib ${cef_import}
+    COMMAND ${CMAKE_DLLTOOL} --input-def libcef.def
+            --dllname libcef.dll --output-lib libcef.dll.a
+    WORKING_DIRECTORY ${cef_import_dir}
     RESULT_VARIABLE result)
   if(NOT result EQUAL 0)
     file(REMOVE ${cef_import})

@@ -3,13 +3,18 @@
 # sources, in two folders of different names and depths, each with its own
 # umask, locale, time zone and wall clock (the second runs a year ahead
 # under faketime), build the same bytes: uninstall.exe, Zelvora.exe on the
-# CEF test double, a test package, and what `cmake --install --strip` puts
-# into dist/. Where two files differ, first_difference.py names the first
+# CEF test double, its package, and what `cmake --install --strip` puts into
+# dist/. Where two files differ, first_difference.py names the first
 # differing offset and the PE or package field it lies in.
 #
-#   reproducible_build_test.sh SOURCE_DIR
+#   reproducible_build_test.sh SOURCE_DIR CEF_ROOT
+#
+# CEF_ROOT: the i686 CEF distribution the shell is built from (the test
+# double's, laid out as a distribution). Each build gets a copy of its own at
+# a path of its own, as its sources do.
 set -euo pipefail
 source_dir=$1
+cef_root=$2
 here=$(cd "$(dirname "$0")" && pwd)
 
 work=$(mktemp -d /tmp/zelvora-reproducible.XXXXXX)
@@ -35,13 +40,14 @@ copy_sources() {
     { echo "FAIL: could not copy the sources to $1" >&2; exit 1; }
 }
 
-# build SOURCES BUILD: configure, build what ships and a package, install.
+# build SOURCES BUILD CEF: configure, build what ships and a package,
+# install.
 build() {
   SOURCE_DATE_EPOCH=$epoch cmake -S "$1" -B "$2" \
     -DCMAKE_TOOLCHAIN_FILE="$1/cmake/toolchain-i686-mingw.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DZELVORA_BUILD_TESTS=ON \
+    -DCMAKE_BUILD_TYPE=Release -DZELVORA_BUILD_TESTS=ON -DCEF_ROOT="$3" \
     -DZELVORA_HOST_TESTS=OFF >"$2.log" 2>&1 &&
-    cmake --build "$2" -j2 --target uninstall Zelvora installer_test_old_msi \
+    cmake --build "$2" -j2 --target uninstall Zelvora zelvora_msi \
       >>"$2.log" 2>&1 &&
     cmake --install "$2" --prefix "$2/dist" --strip >>"$2.log" 2>&1
 }
@@ -50,21 +56,24 @@ first=$work/a/zelvora
 second=$work/the-second-place/b/zelvora-sources
 copy_sources "$first"
 copy_sources "$second"
+cp -r "$cef_root" "$work/a/cef"
+mkdir -p "$work/the-second-place/cef"
+cp -r "$cef_root" "$work/the-second-place/cef/binary-distribution"
 
 # Both at once: the second a year ahead, so that a wall-clock time that gets
 # into a file shows.
-(umask 022 && LC_ALL=C TZ=UTC build "$first" "$work/a/build") &
+(umask 022 && LC_ALL=C TZ=UTC build "$first" "$work/a/build" "$work/a/cef") &
 first_build=$!
 (umask 077 && LC_ALL=C.UTF-8 TZ=Pacific/Kiritimati \
-  faketime -f +365d bash -c "epoch=$epoch; $(declare -f build); build '$second' '$work/b'") &
+  faketime -f +365d bash -c "epoch=$epoch; $(declare -f build); build '$second' '$work/b' '$work/the-second-place/cef/binary-distribution'") &
 second_build=$!
 wait "$first_build" || fail "the first build failed: $(tail -n 20 "$work/a/build.log")"
 wait "$second_build" || fail "the second build failed: $(tail -n 20 "$work/b.log")"
 [ "$failures" -eq 0 ] || exit 1
 
-msi=Zelvora-1.0.0-cef-double-test.msi
-for file in bin/uninstall.exe bin/Zelvora.exe "bin/$msi" dist/uninstall.exe \
-  dist/error.html; do
+msi=dist/Zelvora-1.0.0.msi
+for file in bin/uninstall.exe bin/Zelvora.exe "$msi" dist/uninstall.exe \
+  dist/Zelvora.exe dist/error.html; do
   if [ ! -f "$work/a/build/$file" ] || [ ! -f "$work/b/$file" ]; then
     fail "$file: expected from both builds"
   elif ! said=$(python3 "$here/first_difference.py" "$work/a/build/$file" \
@@ -82,7 +91,7 @@ for program in bin/uninstall.exe dist/uninstall.exe; do
   [ "$(date -d "$stamp" +%s 2>/dev/null)" = "$epoch" ] ||
     fail "$program: expected the PE time stamp $expected (SOURCE_DATE_EPOCH), got $stamp"
 done
-created=$(msiinfo suminfo "$work/a/build/bin/$msi" | sed -n 's/^Created: //p')
+created=$(msiinfo suminfo "$work/a/build/$msi" | sed -n 's/^Created: //p')
 [ "$(date -d "$created" +%s 2>/dev/null)" = "$epoch" ] ||
   fail "$msi: expected it created $expected (SOURCE_DATE_EPOCH), got $created"
 
