@@ -66,9 +66,7 @@ struct BrowserRecord {
   int id = 0;
   HWND window = NULL;   // top-level "CefBrowserWindow" (GetWindowHandle)
   HWND content = NULL;  // its child that receives keyboard input
-  bool popup = false;
-  bool request_context_null = false;  // CreateBrowser got no request context
-  int reloads = 0;                    // Reload, menu "Reload"
+  int reloads = 0;      // Reload, menu "Reload"
   int reloads_ignore_cache = 0;  // ReloadIgnoreCache, menu "Reload no cache"
   std::vector<int> performed_commands;  // menu commands left to CEF
 };
@@ -109,8 +107,6 @@ void SetSubprocessLife(std::function<void()> life);
 // CEF functions called and process callbacks made, in order.
 const std::vector<std::string>& Calls();
 const StartupRecord& Startup();
-// CefInitialize succeeded and CefShutdown has not been called since.
-bool Initialized();
 // The application CEF holds (NULL before CefInitialize, after CefShutdown).
 CefRefPtr<CefApp> App();
 
@@ -183,7 +179,6 @@ std::vector<MenuItem> Items(CefRefPtr<CefMenuModel> model);
 // Leak checks.
 // Browser objects alive (each holds its client).
 int LiveBrowsers();
-int LiveFrames();
 // Objects handed out (browsers, hosts, frames, menus, ...) still referenced.
 int LiveWrappers();
 

@@ -40,7 +40,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   bool IsSame(CefRefPtr<CefBrowser> that) override {
     return StateOf(that) == s_;
   }
-  bool IsPopup() override { return s_->record.popup; }
+  bool IsPopup() override { return s_->opener != NULL; }
   bool HasDocument() override { return s_->main != nullptr; }
   CefRefPtr<CefFrame> GetMainFrame() override {
     return s_->main ? Wrap(s_->main) : NULL;
@@ -335,7 +335,6 @@ struct CreateRequest {
   CefBrowserSettings settings;
   CefRefPtr<CefClient> client;
   CefString url;
-  bool request_context_null;
   HWND opener;
 };
 
@@ -352,8 +351,6 @@ void Create(const CreateRequest& r) {
   BrowserPtr b = std::make_shared<BrowserState>();
   b->record.id = g_next_browser_id++;
   b->record.window = window;
-  b->record.popup = r.opener != NULL;
-  b->record.request_context_null = r.request_context_null;
   b->client = r.client;
   b->settings = r.settings;
   b->opener = r.opener;
@@ -434,14 +431,12 @@ void CreateBrowserLater(const CefWindowInfo& info,
                         CefRefPtr<CefClient> client,
                         const CefString& url,
                         const CefBrowserSettings& settings,
-                        bool request_context_null,
                         HWND opener) {
   auto r = std::make_shared<CreateRequest>();
   r->info.Set(info, true);
   r->settings = settings;
   r->client = client;
   r->url = url;
-  r->request_context_null = request_context_null;
   r->opener = opener;
   PostTask([r] { Create(*r); });
 }
@@ -547,8 +542,7 @@ bool OpenPopup(CefRefPtr<CefBrowser> opener,
     CloseHandle(thread);
   }
   if (!c.cancel)
-    CreateBrowserLater(c.info, c.client, url, c.settings,
-                       b->record.request_context_null, b->record.window);
+    CreateBrowserLater(c.info, c.client, url, c.settings, b->record.window);
   return !c.cancel;
 }
 
@@ -587,6 +581,6 @@ bool CefBrowserHost::CreateBrowser(
   if (windowInfo.windowless_rendering_enabled &&
       !(client && client->GetRenderHandler()))
     return false;
-  CreateBrowserLater(windowInfo, client, url, settings, !request_context, NULL);
+  CreateBrowserLater(windowInfo, client, url, settings, NULL);
   return true;
 }

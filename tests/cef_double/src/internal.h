@@ -13,7 +13,7 @@
 namespace cef_double {
 namespace internal {
 
-extern std::atomic<int> live_browsers, live_frames, live_wrappers;
+extern std::atomic<int> live_browsers, live_wrappers;
 
 // Member of every object handed to the client, for LiveWrappers().
 struct WrapperToken {
@@ -32,15 +32,13 @@ struct FrameState {
   std::weak_ptr<BrowserState> browser;
   std::vector<std::wstring> loaded;   // LoadURL
   std::vector<LoadedString> strings;  // LoadString
-  FrameState() { ++live_frames; }
-  ~FrameState() { --live_frames; }
 };
 
 struct MenuItemState {
   int id;
   CefString label;
   cef_menu_item_type_t type;
-  bool enabled, visible;
+  bool enabled;
 };
 typedef std::vector<MenuItemState> MenuState;
 
@@ -76,7 +74,6 @@ void CreateBrowserLater(const CefWindowInfo& info,
                         CefRefPtr<CefClient> client,
                         const CefString& url,
                         const CefBrowserSettings& settings,
-                        bool request_context_null,
                         HWND opener);
 void ResetBrowsers();
 // Counts a reload of |b|, later if OnLoadError is running (CEF does so).

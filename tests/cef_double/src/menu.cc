@@ -13,24 +13,19 @@ class MenuImpl : public CefMenuModel {
  public:
   explicit MenuImpl(std::shared_ptr<MenuState> s) : s_(std::move(s)) {}
 
-  bool Clear() override {
-    s_->clear();
-    return true;
-  }
   int GetCount() override { return static_cast<int>(s_->size()); }
   bool AddSeparator() override { return InsertSeparatorAt(GetCount()); }
   bool AddItem(int command_id, const CefString& label) override {
     return InsertItemAt(GetCount(), command_id, label);
   }
   bool InsertSeparatorAt(int index) override {
-    Insert(index,
-           {kSeparatorId, CefString(), MENUITEMTYPE_SEPARATOR, true, true});
+    Insert(index, {kSeparatorId, CefString(), MENUITEMTYPE_SEPARATOR, true});
     return true;
   }
   bool InsertItemAt(int index,
                     int command_id,
                     const CefString& label) override {
-    Insert(index, {command_id, label, MENUITEMTYPE_COMMAND, true, true});
+    Insert(index, {command_id, label, MENUITEMTYPE_COMMAND, true});
     return true;
   }
   bool Remove(int command_id) override {
@@ -51,41 +46,11 @@ class MenuImpl : public CefMenuModel {
   int GetCommandIdAt(int index) override {
     return Valid(index) ? (*s_)[index].id : -1;
   }
-  bool SetCommandIdAt(int index, int command_id) override {
-    return Valid(index) && ((*s_)[index].id = command_id, true);
-  }
-  CefString GetLabel(int command_id) override {
-    return GetLabelAt(GetIndexOf(command_id));
-  }
   CefString GetLabelAt(int index) override {
     return Valid(index) ? (*s_)[index].label : CefString();
   }
-  bool SetLabel(int command_id, const CefString& label) override {
-    return SetLabelAt(GetIndexOf(command_id), label);
-  }
-  bool SetLabelAt(int index, const CefString& label) override {
-    return Valid(index) && ((*s_)[index].label = label, true);
-  }
-  MenuItemType GetType(int command_id) override {
-    return GetTypeAt(GetIndexOf(command_id));
-  }
   MenuItemType GetTypeAt(int index) override {
     return Valid(index) ? (*s_)[index].type : MENUITEMTYPE_NONE;
-  }
-  bool IsVisible(int command_id) override {
-    return IsVisibleAt(GetIndexOf(command_id));
-  }
-  bool IsVisibleAt(int index) override {
-    return Valid(index) && (*s_)[index].visible;
-  }
-  bool SetVisible(int command_id, bool visible) override {
-    return SetVisibleAt(GetIndexOf(command_id), visible);
-  }
-  bool SetVisibleAt(int index, bool visible) override {
-    return Valid(index) && ((*s_)[index].visible = visible, true);
-  }
-  bool IsEnabled(int command_id) override {
-    return IsEnabledAt(GetIndexOf(command_id));
   }
   bool IsEnabledAt(int index) override {
     return Valid(index) && (*s_)[index].enabled;
@@ -261,7 +226,7 @@ bool PickMenuCommand(CefRefPtr<CefBrowser> browser,
     return false;
   for (const MenuItemState& item : *b->menu) {
     if (item.id == command_id && item.type != MENUITEMTYPE_SEPARATOR &&
-        item.enabled && item.visible) {
+        item.enabled) {
       b->menu.reset();
       PostTask([b, command_id, event_flags] {
         Execute(b, command_id, event_flags);

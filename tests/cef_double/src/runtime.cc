@@ -13,7 +13,7 @@
 namespace cef_double {
 namespace internal {
 
-std::atomic<int> live_browsers(0), live_frames(0), live_wrappers(0);
+std::atomic<int> live_browsers(0), live_wrappers(0);
 
 namespace {
 
@@ -272,9 +272,6 @@ const std::vector<std::string>& Calls() {
 const StartupRecord& Startup() {
   return g_startup;
 }
-bool Initialized() {
-  return g_initialized;
-}
 CefRefPtr<CefApp> App() {
   return g_app;
 }
@@ -308,9 +305,6 @@ bool PumpUntil(std::function<bool()> done, DWORD timeout_ms) {
 
 int LiveBrowsers() {
   return live_browsers;
-}
-int LiveFrames() {
-  return live_frames;
 }
 int LiveWrappers() {
   return live_wrappers;
