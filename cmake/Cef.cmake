@@ -14,10 +14,10 @@ file(GLOB_RECURSE cef_wrapper_sources ${CEF_ROOT}/libcef_dll/*.cc)
 add_library(libcef_dll_wrapper STATIC ${cef_wrapper_sources})
 # CEF's headers are not held to our warnings.
 target_include_directories(libcef_dll_wrapper SYSTEM PUBLIC ${CEF_ROOT})
-# The wrapper side of libcef's C API, as CEF's own build defines it (Unicode,
-# so that windows.h renames CefFrame::LoadString alike here and in the shell).
+# The wrapper side of libcef's C API, as CEF's own build defines it (Unicode:
+# cmake/ZelvoraTargets.cmake).
 target_compile_definitions(libcef_dll_wrapper PUBLIC
-  USING_CEF_SHARED NOMINMAX UNICODE _UNICODE)
+  USING_CEF_SHARED NOMINMAX)
 # CEF's code, not ours: no warnings. Its string wrappers call strlen without
 # including <cstring>, which GCC does not forgive.
 target_compile_options(libcef_dll_wrapper PRIVATE -w -include cstring)
@@ -33,8 +33,9 @@ add_library(cef INTERFACE)
 target_link_libraries(cef INTERFACE libcef_dll_wrapper ${cef_import})
 
 # Zelvora.exe needs CEF's DLLs and data beside it, and locales/ below it.
+include(${CMAKE_CURRENT_LIST_DIR}/CefRuntime.cmake)
 function(zelvora_install_cef_runtime)
-  install(DIRECTORY ${CEF_RUNTIME_DIR}/ DESTINATION .
-          FILES_MATCHING PATTERN "*.dll" PATTERN "*.bin" PATTERN "*.exe")
+  zelvora_cef_runtime_binaries(${CEF_RUNTIME_DIR} binaries)
+  install(FILES ${binaries} DESTINATION .)
   install(DIRECTORY ${CEF_RESOURCE_DIR}/ DESTINATION .)
 endfunction()

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "gtest/gtest.h"
-#include "support/message_box.h"
 #include "support/process.h"
+#include "support/window.h"
 
 namespace {
 
@@ -30,9 +30,7 @@ TEST(ShellProcess, ShowsItsCentredWindowAndExitsWithZeroWhenClosed) {
   const HWND window = WaitForBrowserWindow(shell);
   ASSERT_TRUE(window) << "no browser window appeared";
   EXPECT_TRUE(IsWindowVisible(window));
-  wchar_t title[64] = {};
-  GetWindowTextW(window, title, 64);
-  EXPECT_STREQ(L"Zelvora", title);
+  EXPECT_EQ(L"Zelvora", test_support::WindowText(window));
   RECT rect;
   GetWindowRect(window, &rect);
   const int left = (GetSystemMetrics(SM_CXSCREEN) - 1100) / 2;
