@@ -1,9 +1,10 @@
 # Wine for one test architecture; sourced by the scripts that start Wine.
 #
 #   wine_env ARCH PREFIX   exports what Wine needs to run ARCH's programs
-#                          (i686 or x86_64) in PREFIX, and puts this
-#                          architecture's wine, wineserver, wineboot, msiexec
-#                          and reg first on PATH
+#                          (i686 or x86_64) in PREFIX: for x86_64, wrappers
+#                          for wine and wineserver first on PATH, through
+#                          which Debian's wineboot, msiexec and reg start the
+#                          64-bit loader too
 #   wine_prefix            creates that prefix, keeps one wineserver for it
 #                          and lets Wine manage its own windows
 #   wine_stop              ends every process of the prefix and its server
