@@ -104,7 +104,12 @@ suite() {
     wine_env "$arch" "$run/wine-$arch"
     wine_prefix
     status=0
-    ctest --test-dir "$builds/$arch" --output-on-failure "$@" || status=$?
+    # Side by side: most tests spend their time waiting (for Wine, windows,
+    # the browser). What they share is handed out by ctest
+    # (tests/CMakeLists.txt).
+    ctest --test-dir "$builds/$arch" --output-on-failure -j"$((jobs + 1))" \
+      --resource-spec-file "$root/tests/ctest_resources.json" "$@" ||
+      status=$?
     wine_stop
     exit $status
   )

@@ -5,8 +5,9 @@
 #                          for wine and wineserver first on PATH, through
 #                          which Debian's wineboot, msiexec and reg start the
 #                          64-bit loader too
-#   wine_prefix            creates that prefix, keeps one wineserver for it
-#                          and lets Wine manage its own windows
+#   wine_prefix            creates that prefix, keeps one wineserver and one
+#                          idle program running in it and lets Wine manage
+#                          its own windows
 #   wine_stop              ends every process of the prefix and its server
 #
 # Debian's /usr/bin/wine and the launchers that go through it (wineboot,
@@ -55,6 +56,15 @@ wine_prefix() {
   # instead of waiting for one to map and unmap them.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
     >/dev/null 2>&1
+  # A program that waits, until wine_stop, for input that never comes. Once
+  # a prefix's last program has ended, Wine ends its desktop process too, and
+  # the next program to open a window waits for a new one: seconds each time,
+  # or more when it comes while the old one is still going.
+  mkfifo "$WINEPREFIX/idle"
+  (
+    exec 9<>"$WINEPREFIX/idle"
+    exec wine cmd.exe <"$WINEPREFIX/idle" >/dev/null 2>&1
+  ) &
 }
 
 wine_stop() {

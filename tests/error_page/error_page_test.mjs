@@ -28,6 +28,9 @@ const SHELL_WINDOW = { width: 1100, height: 800 };
 const SMALL_FRAME = { width: 300, height: 150 };
 // Long enough for any script or image error handler that sneaked in to run.
 const SETTLE_MS = 150;
+// Each test has a browser context of its own in the one browser: a suite's
+// tests run this many at a time, since each mostly waits for its page.
+const PAGES_AT_ONCE = 4;
 
 // The query the shell appends to error.html for |failedUrl|, from the
 // shell's own ErrorPageUrlFor (shell/error_page_url.cc).
@@ -122,7 +125,7 @@ function assertHealthy(seen, label) {
   assert.deepEqual(seen.dialogs, [], `${label}: expected no dialog`);
 }
 
-describe('the failed address is shown as it was', () => {
+describe('the failed address is shown as it was', { concurrency: PAGES_AT_ONCE }, () => {
   test('"a?b=c&d" shows exactly "a?b=c&d"', async () => {
     const { context, page, seen } = await openErrorPage('a?b=c&d');
     try {
@@ -150,7 +153,7 @@ describe('the failed address is shown as it was', () => {
 });
 
 // Addresses whose escapes, "%" and "#" the page once read as its own syntax.
-describe('escaped addresses are shown and retried exactly', () => {
+describe('escaped addresses are shown and retried exactly', { concurrency: PAGES_AT_ONCE }, () => {
   for (const failed of [
     'http://hall.example/games/a%2Fb',
     'http://hall.example/search?q=50%25',
@@ -177,7 +180,7 @@ describe('escaped addresses are shown and retried exactly', () => {
   }
 });
 
-describe('bidirectional controls', () => {
+describe('bidirectional controls', { concurrency: PAGES_AT_ONCE }, () => {
   const visible = (text) => text.replace(/[\u061C\u200E\u200F\u202A-\u202E\u2066-\u2069]/g,
     (c) => '\\u' + c.charCodeAt(0).toString(16).toUpperCase().padStart(4, '0'));
   for (const failed of [
@@ -220,7 +223,7 @@ describe('bidirectional controls', () => {
   }
 });
 
-describe('Try again', () => {
+describe('Try again', { concurrency: PAGES_AT_ONCE }, () => {
   test('an http address with a query and non-ASCII is shown unchanged and retried exactly', async () => {
     const failed = 'http://hall.example/lobby?table=5&seat=2&name=Zoë';
     const { context, page, seen } = await openErrorPage(failed);
@@ -270,7 +273,7 @@ describe('Try again', () => {
   }
 });
 
-describe('addresses carrying markup or script run nothing', () => {
+describe('addresses carrying markup or script run nothing', { concurrency: PAGES_AT_ONCE }, () => {
   const payloads = [
     'http://x/<script>window.__pwned=1</script>',
     '"><img src=x onerror="window.__pwned=1">',
@@ -304,7 +307,7 @@ describe('addresses carrying markup or script run nothing', () => {
   }
 });
 
-describe('malformed escapes and missing addresses do not break the page', () => {
+describe('malformed escapes and missing addresses do not break the page', { concurrency: PAGES_AT_ONCE }, () => {
   for (const [failed, shown] of [
     ['http://x/100%zz', 'http://x/100%zz'],
     ['%', '%'],
@@ -341,7 +344,7 @@ describe('malformed escapes and missing addresses do not break the page', () => 
   }
 });
 
-describe('the page stands alone', () => {
+describe('the page stands alone', { concurrency: PAGES_AT_ONCE }, () => {
   test('it loads nothing but itself', async () => {
     const { context, page, seen, url } = await openErrorPage('http://hall.example/');
     try {
@@ -355,7 +358,7 @@ describe('the page stands alone', () => {
 
 // CEF's Chromium (49 as shipped, 45 where the page was tried) drops what it
 // does not know: text turned black, the button grey, paddings zero.
-describe('the page uses nothing newer than Chromium 45', () => {
+describe('the page uses nothing newer than Chromium 45', { concurrency: PAGES_AT_ONCE }, () => {
   // [what, pattern, an example it must catch]
   const css = [
     ['custom properties (Chromium 49)', /(^|[\s;{])--[\w-]+\s*:|\bvar\(/, ':root { --text: #fff; }'],
@@ -418,7 +421,7 @@ describe('the page uses nothing newer than Chromium 45', () => {
   });
 });
 
-describe('layout', () => {
+describe('layout', { concurrency: PAGES_AT_ONCE }, () => {
   const longAddresses = {
     'a 2000-character path': ('http://hall.example/' + 'table-5/'.repeat(250)).slice(0, 2000),
     'a 2000-character word': 'http://hall.example/' + 'x'.repeat(1980),
