@@ -20,8 +20,10 @@
 wine_env() {
   local arch=$1 prefix=$2
   export WINEPREFIX=$prefix WINEDEBUG=-all
-  # Never offer to download Mono or Gecko.
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # Never offer to download Mono or Gecko. No winemenubuilder either: it
+  # would copy every shortcut a package installs into this machine's own
+  # menus (~/.local/share/applications/wine).
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   case $arch in
     i686)
       export WINEARCH=win32
