@@ -67,6 +67,10 @@ wine_prefix() {
     exec 9<>"$WINEPREFIX/idle"
     exec wine cmd.exe <"$WINEPREFIX/idle" >/dev/null 2>&1
   ) &
+  # Wine starts the desktop process from the first program that needs it,
+  # with that program's standard error, and it now lives until wine_stop:
+  # start it here, not from a test whose output ctest waits to see closed.
+  wine rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1
 }
 
 wine_stop() {
