@@ -96,10 +96,9 @@ add_library(cef_headers INTERFACE)
 # CEF's headers are not held to our warnings.
 target_include_directories(cef_headers SYSTEM INTERFACE
   ${CEF_ROOT} ${CMAKE_CURRENT_LIST_DIR}/cef_mingw)
-# The wrapper side of libcef's C API, as CEF's own build defines it (Unicode,
-# so that windows.h renames CefFrame::LoadString alike here and in the shell).
-target_compile_definitions(cef_headers INTERFACE
-  USING_CEF_SHARED NOMINMAX UNICODE _UNICODE)
+# The wrapper side of libcef's C API, as CEF's own build defines it (Unicode:
+# cmake/ZelvoraTargets.cmake).
+target_compile_definitions(cef_headers INTERFACE USING_CEF_SHARED NOMINMAX)
 # include/internal/cef_string_wrappers.h calls strlen without including
 # <cstring>. Debug builds get it through cef_logging.h; under NDEBUG nothing
 # brings it in, and MinGW's libstdc++ does not either.
@@ -112,8 +111,9 @@ add_library(cef INTERFACE)
 target_link_libraries(cef INTERFACE libcef_dll_wrapper ${cef_import})
 
 # Zelvora.exe needs CEF's DLLs and data beside it, and locales/ below it.
+include(${CMAKE_CURRENT_LIST_DIR}/CefRuntime.cmake)
 function(zelvora_install_cef_runtime)
-  install(DIRECTORY ${CEF_RUNTIME_DIR}/ DESTINATION .
-          FILES_MATCHING PATTERN "*.dll" PATTERN "*.bin" PATTERN "*.exe")
+  zelvora_cef_runtime_binaries(${CEF_RUNTIME_DIR} binaries)
+  install(FILES ${binaries} DESTINATION .)
   install(DIRECTORY ${CEF_RESOURCE_DIR}/ DESTINATION .)
 endfunction()

@@ -63,11 +63,9 @@ if(SIGNING)
   endif()
 endif()
 
-# The same files cmake/Cef.cmake installs into dist/: the DLLs, V8 snapshots
-# and helper programs of Release/ (not its import and sandbox libraries), and
-# all of Resources/, locales/ included.
-file(GLOB binaries LIST_DIRECTORIES false
-     ${CEF_RUNTIME_DIR}/*.dll ${CEF_RUNTIME_DIR}/*.bin ${CEF_RUNTIME_DIR}/*.exe)
+# The runtime files that ship, as dist/ gets them.
+include(${CMAKE_CURRENT_LIST_DIR}/../cmake/CefRuntime.cmake)
+zelvora_cef_runtime_binaries(${CEF_RUNTIME_DIR} binaries)
 if(NOT binaries OR NOT IS_DIRECTORY ${CEF_RESOURCE_DIR})
   message(FATAL_ERROR "No CEF runtime in ${CEF_RUNTIME_DIR} and "
                       "${CEF_RESOURCE_DIR}")

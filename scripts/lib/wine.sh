@@ -1,11 +1,13 @@
 # Wine for one test architecture; sourced by the scripts that start Wine.
 #
 #   wine_env ARCH PREFIX   exports what Wine needs to run ARCH's programs
-#                          (i686 or x86_64) in PREFIX, and puts this
-#                          architecture's wine, wineserver, wineboot, msiexec
-#                          and reg first on PATH
-#   wine_prefix            creates that prefix, keeps one wineserver for it
-#                          and lets Wine manage its own windows
+#                          (i686 or x86_64) in PREFIX: for x86_64, wrappers
+#                          for wine and wineserver first on PATH, through
+#                          which Debian's wineboot, msiexec and reg start the
+#                          64-bit loader too
+#   wine_prefix            creates that prefix, keeps one wineserver and one
+#                          idle program running in it and lets Wine manage
+#                          its own windows
 #   wine_stop              ends every process of the prefix and its server
 #
 # Debian's /usr/bin/wine and the launchers that go through it (wineboot,
@@ -18,8 +20,10 @@
 wine_env() {
   local arch=$1 prefix=$2
   export WINEPREFIX=$prefix WINEDEBUG=-all
-  # Never offer to download Mono or Gecko.
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # Never offer to download Mono or Gecko. No winemenubuilder either: it
+  # would copy every shortcut a package installs into this machine's own
+  # menus (~/.local/share/applications/wine).
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   case $arch in
     i686)
       export WINEARCH=win32
@@ -54,6 +58,19 @@ wine_prefix() {
   # instead of waiting for one to map and unmap them.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
     >/dev/null 2>&1
+  # A program that waits, until wine_stop, for input that never comes. Once
+  # a prefix's last program has ended, Wine ends its desktop process too, and
+  # the next program to open a window waits for a new one: seconds each time,
+  # or more when it comes while the old one is still going.
+  mkfifo "$WINEPREFIX/idle"
+  (
+    exec 9<>"$WINEPREFIX/idle"
+    exec wine cmd.exe <"$WINEPREFIX/idle" >/dev/null 2>&1
+  ) &
+  # Wine starts the desktop process from the first program that needs it,
+  # with that program's standard error, and it now lives until wine_stop:
+  # start it here, not from a test whose output ctest waits to see closed.
+  wine rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1
 }
 
 wine_stop() {

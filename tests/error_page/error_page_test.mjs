@@ -28,6 +28,9 @@ const SHELL_WINDOW = { width: 1100, height: 800 };
 const SMALL_FRAME = { width: 300, height: 150 };
 // Long enough for any script or image error handler that sneaked in to run.
 const SETTLE_MS = 150;
+// A suite's tests run this many at a time, each with a page of its own in
+// the one browser: each mostly waits for its page.
+const PAGES_AT_ONCE = 4;
 
 // The query the shell appends to error.html for |failedUrl|, from the
 // shell's own ErrorPageUrlFor (shell/error_page_url.cc).
@@ -58,25 +61,45 @@ after(async () => {
   if (pageDir) fs.rmSync(pageDir, { recursive: true, force: true });
 });
 
+// Pages are kept open between tests: a new one costs Chromium a new renderer
+// process, most of what a test takes. Each has one browser context to itself
+// and goes back to about:blank before another test takes it.
+const idlePages = [];
+
+async function newRecordingPage() {
+  const context = await browser.newContext();
+  context.setDefaultTimeout(10_000);
+  const page = await context.newPage();
+  // What the page does for the test that holds it.
+  page.seen = null;
+  page.on('pageerror', (e) => page.seen?.pageErrors.push(String(e)));
+  page.on('dialog', (d) => { page.seen?.dialogs.push(`${d.type()}: ${d.message()}`); d.dismiss().catch(() => {}); });
+  page.on('request', (r) => page.seen?.requests.push(r.url()));
+  await context.route((u) => u.protocol === 'http:' || u.protocol === 'https:', (route) => {
+    page.seen?.webRequests.push(route.request().url());
+    route.fulfill({ status: 200, contentType: 'text/html', body: '<title>hall</title>ok' });
+  });
+  return page;
+}
+
 // Opens the error page as the shell would for |failedUrl| (or with the exact
 // |query| given). Every web request is answered locally with a tiny page and
 // recorded; page errors and dialogs are recorded too (dialogs are dismissed).
+// release() hands the page back once the test is done with it.
 async function openErrorPage(failedUrl, { query, viewport = SHELL_WINDOW } = {}) {
-  const context = await browser.newContext({ viewport });
-  context.setDefaultTimeout(10_000);
-  const page = await context.newPage();
+  const page = idlePages.pop() ?? await newRecordingPage();
+  await page.setViewportSize(viewport);
   const seen = { pageErrors: [], dialogs: [], webRequests: [], requests: [] };
-  page.on('pageerror', (e) => seen.pageErrors.push(String(e)));
-  page.on('dialog', (d) => { seen.dialogs.push(`${d.type()}: ${d.message()}`); d.dismiss().catch(() => {}); });
-  page.on('request', (r) => seen.requests.push(r.url()));
-  await context.route((u) => u.protocol === 'http:' || u.protocol === 'https:', (route) => {
-    seen.webRequests.push(route.request().url());
-    route.fulfill({ status: 200, contentType: 'text/html', body: '<title>hall</title>ok' });
-  });
+  page.seen = seen;
+  const release = async () => {
+    page.seen = null;
+    await page.goto('about:blank');
+    idlePages.push(page);
+  };
   const url = pageUrl + (query ?? shellErrorPageQuery(failedUrl));
   await page.goto(url, { waitUntil: 'load' });
   await page.waitForTimeout(SETTLE_MS);
-  return { page, context, seen, url };
+  return { page, release, seen, url };
 }
 
 async function shownAddress(page) {
@@ -122,35 +145,35 @@ function assertHealthy(seen, label) {
   assert.deepEqual(seen.dialogs, [], `${label}: expected no dialog`);
 }
 
-describe('the failed address is shown as it was', () => {
+describe('the failed address is shown as it was', { concurrency: PAGES_AT_ONCE }, () => {
   test('"a?b=c&d" shows exactly "a?b=c&d"', async () => {
-    const { context, page, seen } = await openErrorPage('a?b=c&d');
+    const { release, page, seen } = await openErrorPage('a?b=c&d');
     try {
       assert.equal(await shownAddress(page), 'a?b=c&d');
       assertHealthy(seen, 'a?b=c&d');
-    } finally { await context.close(); }
+    } finally { await release(); }
   });
 
   test('spaces, quotes, angle brackets, "+" and non-ASCII come back unchanged', async () => {
     const failed = 'http://x/a b"c\'<d>`{|}^\\/search?q=a+b&name=Zoë Ünal 😀';
-    const { context, page, seen } = await openErrorPage(failed);
+    const { release, page, seen } = await openErrorPage(failed);
     try {
       assert.equal(await shownAddress(page), failed);
       assertHealthy(seen, failed);
-    } finally { await context.close(); }
+    } finally { await release(); }
   });
 
   test('a "#" and what follows it stay part of the address', async () => {
-    const { context, page, seen } = await openErrorPage('http://hall.example/lobby?table=5#seat-2');
+    const { release, page, seen } = await openErrorPage('http://hall.example/lobby?table=5#seat-2');
     try {
       assert.equal(await shownAddress(page), 'http://hall.example/lobby?table=5#seat-2');
       assertHealthy(seen, '# address');
-    } finally { await context.close(); }
+    } finally { await release(); }
   });
 });
 
 // Addresses whose escapes, "%" and "#" the page once read as its own syntax.
-describe('escaped addresses are shown and retried exactly', () => {
+describe('escaped addresses are shown and retried exactly', { concurrency: PAGES_AT_ONCE }, () => {
   for (const failed of [
     'http://hall.example/games/a%2Fb',
     'http://hall.example/search?q=50%25',
@@ -163,7 +186,7 @@ describe('escaped addresses are shown and retried exactly', () => {
     'https://portal.zelvora.example/hall/table/7',
   ]) {
     test(failed, async () => {
-      const { context, page, seen } = await openErrorPage(failed);
+      const { release, page, seen } = await openErrorPage(failed);
       try {
         assert.equal(await shownAddress(page), failed);
         await retryTarget(page);
@@ -172,12 +195,12 @@ describe('escaped addresses are shown and retried exactly', () => {
         assert.equal(seen.webRequests.at(-1), failed.replace(/#.*/, ''),
           'expected the server to be asked for the failed address');
         assertHealthy(seen, failed);
-      } finally { await context.close(); }
+      } finally { await release(); }
     });
   }
 });
 
-describe('bidirectional controls', () => {
+describe('bidirectional controls', { concurrency: PAGES_AT_ONCE }, () => {
   const visible = (text) => text.replace(/[\u061C\u200E\u200F\u202A-\u202E\u2066-\u2069]/g,
     (c) => '\\u' + c.charCodeAt(0).toString(16).toUpperCase().padStart(4, '0'));
   for (const failed of [
@@ -186,7 +209,7 @@ describe('bidirectional controls', () => {
     'http://hall.example/#\u05E9\u05DC\u05D5\u05DD/\u2067ab\u2069/\u0645\u0631\u062D\u0628\u0627',
   ]) {
     test(`${JSON.stringify(failed)}: shown visibly, read left to right`, async () => {
-      const { context, page, seen } = await openErrorPage(failed);
+      const { release, page, seen } = await openErrorPage(failed);
       try {
         const shown = await shownAddress(page);
         assert.equal(shown, visible(failed), 'expected each control shown as its \\u escape');
@@ -215,15 +238,15 @@ describe('bidirectional controls', () => {
         assert.equal(page.url(), new URL(failed).href,
           'expected "Try again" to load the address with its controls');
         assertHealthy(seen, failed);
-      } finally { await context.close(); }
+      } finally { await release(); }
     });
   }
 });
 
-describe('Try again', () => {
+describe('Try again', { concurrency: PAGES_AT_ONCE }, () => {
   test('an http address with a query and non-ASCII is shown unchanged and retried exactly', async () => {
     const failed = 'http://hall.example/lobby?table=5&seat=2&name=Zoë';
-    const { context, page, seen } = await openErrorPage(failed);
+    const { release, page, seen } = await openErrorPage(failed);
     try {
       assert.equal(await shownAddress(page), failed);
       assert.equal(await retryButton(page).count(), 1, 'expected one "Try again" button');
@@ -233,15 +256,15 @@ describe('Try again', () => {
       await page.waitForURL(expected);
       assert.equal(seen.webRequests.at(-1), expected);
       assertHealthy(seen, failed);
-    } finally { await context.close(); }
+    } finally { await release(); }
   });
 
   test('an https address is retried', async () => {
     const failed = 'https://portal.zelvora.example/hall/table/7';
-    const { context, page } = await openErrorPage(failed);
+    const { release, page } = await openErrorPage(failed);
     try {
       assert.equal(await retryTarget(page), failed);
-    } finally { await context.close(); }
+    } finally { await release(); }
   });
 
   for (const failed of [
@@ -257,7 +280,7 @@ describe('Try again', () => {
     '/lobby/table/5',
   ]) {
     test(`no working "Try again" for ${JSON.stringify(failed)}`, async () => {
-      const { context, page, seen } = await openErrorPage(failed);
+      const { release, page, seen } = await openErrorPage(failed);
       try {
         assert.equal(await shownAddress(page), failed);
         await assertNoWorkingRetry(page, failed);
@@ -265,12 +288,12 @@ describe('Try again', () => {
           `${failed}: expected window.__pwned to stay undefined`);
         assert.deepEqual(seen.webRequests, [], `${failed}: expected no web request`);
         assertHealthy(seen, failed);
-      } finally { await context.close(); }
+      } finally { await release(); }
     });
   }
 });
 
-describe('addresses carrying markup or script run nothing', () => {
+describe('addresses carrying markup or script run nothing', { concurrency: PAGES_AT_ONCE }, () => {
   const payloads = [
     'http://x/<script>window.__pwned=1</script>',
     '"><img src=x onerror="window.__pwned=1">',
@@ -282,7 +305,7 @@ describe('addresses carrying markup or script run nothing', () => {
   ];
   for (const payload of payloads) {
     test(`${JSON.stringify(payload)} is shown as text`, async () => {
-      const { context, page, seen } = await openErrorPage(payload);
+      const { release, page, seen } = await openErrorPage(payload);
       try {
         assert.equal(await shownAddress(page), payload, 'expected the payload as literal text');
         const markup = await page.evaluate(() => document.getElementById('address').children.length);
@@ -299,12 +322,12 @@ describe('addresses carrying markup or script run nothing', () => {
             'expected window.__pwned to stay undefined after trying "Try again"');
         }
         assert.deepEqual(seen.dialogs, [], 'expected no dialog');
-      } finally { await context.close(); }
+      } finally { await release(); }
     });
   }
 });
 
-describe('malformed escapes and missing addresses do not break the page', () => {
+describe('malformed escapes and missing addresses do not break the page', { concurrency: PAGES_AT_ONCE }, () => {
   for (const [failed, shown] of [
     ['http://x/100%zz', 'http://x/100%zz'],
     ['%', '%'],
@@ -312,12 +335,12 @@ describe('malformed escapes and missing addresses do not break the page', () => 
     ['http://x/100%zz?a=b&c=d', 'http://x/100%zz?a=b&c=d'],
   ]) {
     test(`${JSON.stringify(failed)} shows ${JSON.stringify(shown)}`, async () => {
-      const { context, page, seen } = await openErrorPage(failed);
+      const { release, page, seen } = await openErrorPage(failed);
       try {
         assert.equal(await shownAddress(page), shown);
         assert.match(await headingText(page) ?? '', /didn.t load/, 'expected the heading to be there');
         assertHealthy(seen, failed);
-      } finally { await context.close(); }
+      } finally { await release(); }
     });
   }
 
@@ -328,7 +351,7 @@ describe('malformed escapes and missing addresses do not break the page', () => 
     ['an empty url parameter', '?url='],
   ]) {
     test(`${label}: heading, no address, no "Try again"`, async () => {
-      const { context, page, seen } = await openErrorPage(null, { query });
+      const { release, page, seen } = await openErrorPage(null, { query });
       try {
         assert.match(await headingText(page) ?? '', /didn.t load/, 'expected the heading to be there');
         assert.equal(await shownAddress(page), null, 'expected no address line');
@@ -336,26 +359,26 @@ describe('malformed escapes and missing addresses do not break the page', () => 
         const text = await page.evaluate(() => document.body.innerText);
         assert.doesNotMatch(text, /undefined|null/, 'expected no "undefined"/"null" on the page');
         assertHealthy(seen, label);
-      } finally { await context.close(); }
+      } finally { await release(); }
     });
   }
 });
 
-describe('the page stands alone', () => {
+describe('the page stands alone', { concurrency: PAGES_AT_ONCE }, () => {
   test('it loads nothing but itself', async () => {
-    const { context, page, seen, url } = await openErrorPage('http://hall.example/');
+    const { release, page, seen, url } = await openErrorPage('http://hall.example/');
     try {
       assert.deepEqual(seen.requests, [url], 'expected only the request for the page itself');
       const csp = await page.evaluate(() =>
         document.querySelector('meta[http-equiv="Content-Security-Policy"]')?.content ?? '');
       assert.match(csp, /default-src 'none'/, 'expected a CSP that forbids anything external');
-    } finally { await context.close(); }
+    } finally { await release(); }
   });
 });
 
 // CEF's Chromium (49 as shipped, 45 where the page was tried) drops what it
 // does not know: text turned black, the button grey, paddings zero.
-describe('the page uses nothing newer than Chromium 45', () => {
+describe('the page uses nothing newer than Chromium 45', { concurrency: PAGES_AT_ONCE }, () => {
   // [what, pattern, an example it must catch]
   const css = [
     ['custom properties (Chromium 49)', /(^|[\s;{])--[\w-]+\s*:|\bvar\(/, ':root { --text: #fff; }'],
@@ -418,7 +441,7 @@ describe('the page uses nothing newer than Chromium 45', () => {
   });
 });
 
-describe('layout', () => {
+describe('layout', { concurrency: PAGES_AT_ONCE }, () => {
   const longAddresses = {
     'a 2000-character path': ('http://hall.example/' + 'table-5/'.repeat(250)).slice(0, 2000),
     'a 2000-character word': 'http://hall.example/' + 'x'.repeat(1980),
@@ -427,7 +450,7 @@ describe('layout', () => {
     for (const [label, failed] of Object.entries(longAddresses)) {
       test(`${viewport.width}x${viewport.height}: ${label} wraps, no horizontal scrolling`, async () => {
         assert.equal(failed.length, 2000, 'expected the test address to be 2000 characters');
-        const { context, page, seen } = await openErrorPage(failed, { viewport });
+        const { release, page, seen } = await openErrorPage(failed, { viewport });
         try {
           const m = await page.evaluate(() => ({
             scrollWidth: document.documentElement.scrollWidth,
@@ -440,13 +463,13 @@ describe('layout', () => {
             `expected body width <= ${m.innerWidth}px, got ${m.bodyScrollWidth}px`);
           await assertInViewport(page, viewport, ['h1', 'button']);
           assertHealthy(seen, label);
-        } finally { await context.close(); }
+        } finally { await release(); }
       });
     }
   }
 
   test('1100x800: a usual address fits without scrolling; screenshot saved', async () => {
-    const { context, page } = await openErrorPage('http://portal.zelvora.example/hall');
+    const { release, page } = await openErrorPage('http://portal.zelvora.example/hall');
     try {
       const m = await page.evaluate(() => ({
         scrollWidth: document.documentElement.scrollWidth,
@@ -457,16 +480,16 @@ describe('layout', () => {
       await assertInViewport(page, SHELL_WINDOW, ['h1', '#address', 'button'], { whole: true });
       fs.mkdirSync(artifactDir, { recursive: true });
       await page.screenshot({ path: path.join(artifactDir, 'error-page-1100x800.png') });
-    } finally { await context.close(); }
+    } finally { await release(); }
   });
 
   test('300x150: heading, address and "Try again" are all in view', async () => {
-    const { context, page } = await openErrorPage('http://portal.zelvora.example/hall', { viewport: SMALL_FRAME });
+    const { release, page } = await openErrorPage('http://portal.zelvora.example/hall', { viewport: SMALL_FRAME });
     try {
       await assertInViewport(page, SMALL_FRAME, ['h1', '#address', 'button'], { whole: true });
       fs.mkdirSync(artifactDir, { recursive: true });
       await page.screenshot({ path: path.join(artifactDir, 'error-page-300x150.png') });
-    } finally { await context.close(); }
+    } finally { await release(); }
   });
 });
 

@@ -3,10 +3,11 @@
 # side: on the display scripts/test.sh provides for that, in a Wine prefix of
 # its own, since Wine reads the monitors once per prefix session.
 [ -n "${ZELVORA_XINERAMA_DISPLAY:-}" ] || exit 77  # skipped: no such display
+. "$(dirname "$0")/../../scripts/lib/wine.sh"
 export DISPLAY=$ZELVORA_XINERAMA_DISPLAY WINEPREFIX=$ZELVORA_XINERAMA_PREFIX
 export ZELVORA_TWO_MONITORS=1
-wineboot -i >/dev/null 2>&1
+wine_prefix
 wine "$@"
 status=$?
-wineserver -k
+wine_stop
 exit $status

@@ -15,6 +15,7 @@
 
 #include "gtest/gtest.h"
 #include "support/process.h"
+#include "support/window.h"
 
 namespace {
 
@@ -213,19 +214,6 @@ Shortcut ReadShortcut(const std::wstring& name) {
   return shortcut;
 }
 
-HWND FindBrowserWindow(DWORD process_id) {
-  for (HWND window =
-           FindWindowExW(nullptr, nullptr, L"CefBrowserWindow", nullptr);
-       window;
-       window = FindWindowExW(nullptr, window, L"CefBrowserWindow", nullptr)) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == process_id)
-      return window;
-  }
-  return nullptr;
-}
-
 class Installer : public testing::Test {
  protected:
   void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
@@ -365,15 +353,9 @@ TEST_F(Installer, ShellShortcutStartsTheShellInItsWindow) {
 
   Process process(shell.CommandLine(), shell.working_dir);
   ASSERT_TRUE(process.started());
-  HWND window = nullptr;
-  WaitFor(
-      [&] {
-        window = FindBrowserWindow(process.id());
-        return window && IsWindowVisible(window);
-      },
-      kTimeoutMs);
-  EXPECT_TRUE(window) << "no browser window appeared";
-  EXPECT_TRUE(IsWindowVisible(window)) << "its window stayed hidden";
+  const HWND window = test_support::WaitForTopLevelWindow(
+      process.id(), L"CefBrowserWindow", kTimeoutMs);
+  EXPECT_TRUE(window) << "no visible browser window appeared";
 
   PostMessageW(window, WM_CLOSE, 0, 0);
   const bool exited = process.Wait(kTimeoutMs);

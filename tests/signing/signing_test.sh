@@ -67,11 +67,8 @@ printf '%s\n' "$password" >"$work/password"
 
 # --- Helpers ---------------------------------------------------------------
 # A CEF runtime stand-in laid out like a binary distribution's.
-for file in Release/libcef.dll Release/natives_blob.bin Resources/cef.pak \
-  Resources/locales/en-US.pak; do
-  mkdir -p "$(dirname "$work/cef/$file")"
-  echo "Stand-in for CEF's $file" >"$work/cef/$file"
-done
+cmake -DCEF_STAND_IN="$work/cef" \
+  -P "$source_dir/tests/support/cef_stand_in.cmake"
 
 # release DIR [CMAKE-ARGS...]: configures the miniature release build.
 release() {

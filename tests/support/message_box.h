@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "support/window.h"
+
 namespace test_support {
 
 struct MessageBoxInfo {
@@ -20,12 +22,6 @@ struct MessageBoxInfo {
   std::vector<int> button_ids;
   bool has_icon = false;  // A visible icon control showing an icon.
 };
-
-// Waits up to |timeout_ms| for a visible top-level window of class
-// |class_name| that belongs to process |process_id|; null if none came.
-HWND WaitForTopLevelWindow(DWORD process_id,
-                           const std::wstring& class_name,
-                           DWORD timeout_ms);
 
 // Waits up to |timeout_ms| for a visible dialog-class window of process
 // |process_id| and describes it. |window| stays null when none came.

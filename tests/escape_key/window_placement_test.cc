@@ -86,5 +86,12 @@ TEST(RestoredPlacement, GivesBackTheSavedOuterRectangle) {
             RestoredPlacement({-38, -16, 1062, 784}));
 }
 
+TEST(RestoredPlacement, StaysInsideInt32ForAbsurdRectangles) {
+  EXPECT_EQ((Placement{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}),
+            RestoredPlacement({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}));
+  EXPECT_EQ((Placement{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN}),
+            RestoredPlacement({INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN}));
+}
+
 }  // namespace
 }  // namespace window_placement

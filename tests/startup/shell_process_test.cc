@@ -8,8 +8,8 @@
 #include <string>
 
 #include "gtest/gtest.h"
-#include "support/message_box.h"
 #include "support/process.h"
+#include "support/window.h"
 
 namespace {
 
@@ -34,9 +34,7 @@ TEST(ShellProcess, ShowsItsCentredWindowAndExitsWithZeroWhenClosed) {
   const HWND window = WaitForBrowserWindow(shell);
   ASSERT_TRUE(window) << "no browser window appeared";
   EXPECT_TRUE(IsWindowVisible(window));
-  wchar_t title[64] = {};
-  GetWindowTextW(window, title, 64);
-  EXPECT_STREQ(L"Zelvora", title);
+  EXPECT_EQ(L"Zelvora", test_support::WindowText(window));
   RECT rect;
   GetWindowRect(window, &rect);
   const int left = (GetSystemMetrics(SM_CXSCREEN) - 1100) / 2;
@@ -52,16 +50,34 @@ TEST(ShellProcess, ShowsItsCentredWindowAndExitsWithZeroWhenClosed) {
   EXPECT_EQ(0u, shell.ExitCode());
 }
 
+// Watches the shell started as a CEF sub-process of |type| until it exits:
+// it must show no window at all on the way, and exit with |expected_code|.
+void ExpectSubProcessWithoutWindow(const std::wstring& type,
+                                   DWORD expected_code) {
+  Process shell(Shell() + L" --type=" + type, L"");
+  ASSERT_TRUE(shell.started());
+  HWND window = nullptr;
+  test_support::WaitFor(
+      [&] {
+        window = test_support::FindTopLevelWindow(shell.id(), L"");
+        return window || shell.Wait(0);
+      },
+      kTimeoutMs);
+  EXPECT_FALSE(window) << "expected no window from a " << type.c_str()
+                       << " process; one of class "
+                       << test_support::ClassOf(window).c_str() << " came";
+  if (window)
+    shell.Kill();
+  ASSERT_TRUE(shell.Wait(kTimeoutMs)) << type.c_str() << " did not exit";
+  EXPECT_EQ(expected_code, shell.ExitCode()) << type.c_str();
+}
+
 TEST(ShellProcess, AsASubProcessExitsWithCefsCodeAndShowsNothing) {
   // The double's sub-process dispatch returns this code.
   SetEnvironmentVariableW(L"CEF_DOUBLE_SUBPROCESS_EXIT_CODE", L"3");
-  Process shell(Shell() + L" --type=gpu-process", L"");
+  ExpectSubProcessWithoutWindow(L"gpu-process", 3);
   SetEnvironmentVariableW(L"CEF_DOUBLE_SUBPROCESS_EXIT_CODE", nullptr);
-  ASSERT_TRUE(shell.Wait(kTimeoutMs));
-  EXPECT_EQ(3u, shell.ExitCode());
-  Process plain(Shell() + L" --type=renderer", L"");
-  ASSERT_TRUE(plain.Wait(kTimeoutMs));
-  EXPECT_EQ(0u, plain.ExitCode());
+  ExpectSubProcessWithoutWindow(L"renderer", 0);
 }
 
 // Zelvora.exe started in |dir|, the way its shortcut starts it in its install

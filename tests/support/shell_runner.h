@@ -1,8 +1,8 @@
 // Runs the shell's real entry point in this test process, on the CEF
 // double, with a test script played from inside CEF's message loop.
 
-#ifndef ZELVORA_TESTS_SHELL_SHELL_RUNNER_H_
-#define ZELVORA_TESTS_SHELL_SHELL_RUNNER_H_
+#ifndef ZELVORA_TESTS_SUPPORT_SHELL_RUNNER_H_
+#define ZELVORA_TESTS_SUPPORT_SHELL_RUNNER_H_
 
 #include <windows.h>
 
@@ -36,12 +36,10 @@ HWND WindowOf(CefRefPtr<CefBrowser> browser);
 // destroyed it.
 void CloseWindow(CefRefPtr<CefBrowser> browser);
 
-std::wstring WindowText(HWND window);
-
 // Pumps until everything queued on the loop so far, CEF's deferred work
 // included, has run.
 void Settle();
 
 }  // namespace shell_test
 
-#endif  // ZELVORA_TESTS_SHELL_SHELL_RUNNER_H_
+#endif  // ZELVORA_TESTS_SUPPORT_SHELL_RUNNER_H_

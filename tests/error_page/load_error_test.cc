@@ -1,4 +1,6 @@
 // Failed loads are answered with the local error page in the failed frame.
+// CEF starts a load from its message loop, and reports from there what
+// follows: each test lets the loop run (Settle) before it looks.
 
 #include <windows.h>
 
@@ -58,7 +60,7 @@ TEST(LoadError, LoadsTheErrorPageIntoTheMainFrameForEveryRealFailure) {
           ERR_UNSAFE_PORT, static_cast<cef_errorcode_t>(-999)}) {
       cef_double::ReportLoadError(browser, main_frame, code,
                                   "http://127.0.0.1:8765/hall?t=5&s=50%25#7");
-      Settle();  // CEF starts the new load from its loop.
+      Settle();
       ASSERT_FALSE(cef_double::LoadedUrls(main_frame).empty())
           << "nothing loaded for error " << code;
       EXPECT_EQ(
@@ -79,7 +81,7 @@ TEST(LoadError, LeavesAnAbortedLoadAlone) {
     CefRefPtr<CefBrowser> browser = MainBrowser();
     cef_double::ReportLoadError(browser, browser->GetMainFrame(), ERR_ABORTED,
                                 "http://hall.example/lobby");
-    Settle();  // CEF starts the new load from its loop.
+    Settle();
     EXPECT_EQ(Urls(), cef_double::LoadedUrls(browser->GetMainFrame()));
   });
 }
@@ -94,7 +96,7 @@ TEST(LoadError, ReplacesOnlyTheFailedSubFrameWithTheErrorPagesText) {
     const std::wstring page = browser->GetMainFrame()->GetURL().ToWString();
     CefRefPtr<CefFrame> ad = cef_double::AddSubFrame(browser, "http://x:9/");
     cef_double::ReportLoadError(browser, ad, ERR_UNSAFE_PORT, "http://x:9/#a");
-    Settle();  // Anything CEF would report next has arrived.
+    Settle();
     EXPECT_EQ(Urls(), cef_double::LoadedUrls(ad))
         << "LoadURL leaves a sub-frame blank";
     const std::vector<cef_double::LoadedString> loaded =
@@ -131,7 +133,7 @@ TEST(LoadError, GivesASubFrameABuiltInPageWhenErrorHtmlCannotBeRead) {
           cef_double::AddSubFrame(browser, "http://hall.example/ad");
       cef_double::ReportLoadError(browser, frame, ERR_CONNECTION_REFUSED,
                                   "http://hall.example/ad");
-      Settle();  // Anything CEF would report next has arrived.
+      Settle();
       const std::vector<cef_double::LoadedString> loaded =
           cef_double::LoadedStrings(frame);
       ASSERT_EQ(1u, loaded.size()) << "error.html " << how;
@@ -151,9 +153,9 @@ TEST(LoadError, PassesNonAsciiAndEmptyAddressesThrough) {
     CefRefPtr<CefFrame> frame = browser->GetMainFrame();
     cef_double::ReportLoadError(browser, frame, ERR_NAME_NOT_RESOLVED,
                                 L"http://spiel.example/Zo\u00EB?\U0001F3B2=1");
-    Settle();  // CEF starts the new load from its loop.
+    Settle();
     cef_double::ReportLoadError(browser, frame, ERR_NAME_NOT_RESOLVED, L"");
-    Settle();  // CEF starts the new load from its loop.
+    Settle();
     EXPECT_EQ((Urls{L"file:///error.html?url=http://spiel.example/Zo\u00EB%3F"
                     L"\U0001F3B2%3D1",
                     L"file:///error.html?url="}),
@@ -167,13 +169,13 @@ TEST(LoadError, DoesNotAnswerAMissingErrorPageWithAnotherOne) {
     CefRefPtr<CefFrame> frame = browser->GetMainFrame();
     cef_double::ReportLoadError(browser, frame, ERR_NAME_NOT_RESOLVED,
                                 "http://hall.example/");
-    Settle();  // CEF starts the new load from its loop.
+    Settle();
     ASSERT_EQ(1u, cef_double::LoadedUrls(frame).size());
     // The error page is missing from the current folder: that failure ends
     // it.
     cef_double::ReportLoadError(browser, frame, ERR_FILE_NOT_FOUND,
                                 cef_double::LoadedUrls(frame)[0]);
-    Settle();  // CEF starts the new load from its loop.
+    Settle();
     EXPECT_EQ(1u, cef_double::LoadedUrls(frame).size())
         << "loaded again: " << cef_double::LoadedUrls(frame).back().c_str();
   });

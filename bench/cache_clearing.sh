@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Times the shell's cache deletion against "cmd /c rd /s /q" under Wine
-# (tests/context_menu/cache_clearing_benchmark.cc). Builds nothing: build the
+# (bench/cache_clearing_benchmark.cc). Builds nothing: build the
 # tests first (scripts/test.sh). Runs in a Wine prefix of its own, removed
 # after.
 #
-#   scripts/bench-cache-clearing.sh [windows folder for the trees]
+#   bench/cache_clearing.sh [windows folder for the trees]
 #
 # ZELVORA_BENCH_ARCH picks the build: x86_64 (default, under 64-bit Wine,
 # which runs on every machine) or i686 (32-bit Wine, where the machine runs

@@ -1,8 +1,8 @@
 // Runs the shell's cache command as CEF would, with a "user" answering its
 // box from another thread. Shared by the tests and the probe program.
 
-#ifndef ZELVORA_TESTS_CONTEXT_MENU_CACHE_COMMAND_RUN_H_
-#define ZELVORA_TESTS_CONTEXT_MENU_CACHE_COMMAND_RUN_H_
+#ifndef ZELVORA_TESTS_CACHE_CLEARING_CACHE_COMMAND_RUN_H_
+#define ZELVORA_TESTS_CACHE_CLEARING_CACHE_COMMAND_RUN_H_
 
 #include <windows.h>
 
@@ -18,4 +18,4 @@ struct CacheCommandRun {
 // browser and answers the box with |answer| (IDYES, IDNO).
 CacheCommandRun RunCacheCommand(int answer);
 
-#endif  // ZELVORA_TESTS_CONTEXT_MENU_CACHE_COMMAND_RUN_H_
+#endif  // ZELVORA_TESTS_CACHE_CLEARING_CACHE_COMMAND_RUN_H_

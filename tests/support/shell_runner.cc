@@ -42,12 +42,6 @@ void CloseWindow(CefRefPtr<CefBrowser> browser) {
   cef_double::PumpUntil([window] { return !IsWindow(window); }, kTimeoutMs);
 }
 
-std::wstring WindowText(HWND window) {
-  wchar_t text[512] = {};
-  GetWindowTextW(window, text, 512);
-  return text;
-}
-
 void Settle() {
   bool reached = false;
   cef_double::PostTask([&reached] { reached = true; });

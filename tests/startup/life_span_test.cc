@@ -8,6 +8,7 @@
 #include "include/cef_client.h"
 #include "resources/resource.h"
 #include "shell_runner.h"
+#include "support/window.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ using shell_test::CloseWindow;
 using shell_test::RunShell;
 using shell_test::WaitForBrowsers;
 using shell_test::WindowOf;
-using shell_test::WindowText;
+using test_support::WindowText;
 
 typedef std::vector<CefRefPtr<CefBrowser>> Browsers;
 

@@ -151,9 +151,27 @@ TEST_F(CacheCommand, LeavesDotNamesAndFilesInUse) {
     EXPECT_TRUE(Exists(file)) << "deleted: " << file;
 }
 
+// Only the folder named "cache" is the cache: without one, Yes deletes
+// nothing, not even what lies beside it under a similar name; once there is
+// one, the same command deletes it.
 TEST_F(CacheCommand, DoesNothingWithoutACacheFolder) {
+  const std::wstring neighbours[] = {cache_ + L"2\\data_0",
+                                     cache_ + L".old\\data_0"};
+  for (const std::wstring& file : neighbours)
+    MakeFile(file);
+
   AskAndAnswer(IDYES);
-  EXPECT_FALSE(Exists(cache_));
+  EXPECT_FALSE(Exists(cache_)) << "a cache folder was made";
+  for (const std::wstring& file : neighbours)
+    EXPECT_TRUE(Exists(file)) << "deleted: " << file;
+
+  MakeFile(cache_ + L"\\index");
+  AskAndAnswer(IDYES);
+  EXPECT_FALSE(Exists(cache_)) << "the cache folder is still there";
+  for (const std::wstring& file : neighbours) {
+    EXPECT_TRUE(Exists(file)) << "deleted: " << file;
+    test_support::RemoveTree(Long(file.substr(0, file.rfind(L'\\'))));
+  }
 }
 
 // Paths are built in MAX_PATH (260) units, the zero included: an entry

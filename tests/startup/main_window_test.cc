@@ -5,13 +5,14 @@
 #include "cef_double_control.h"
 #include "gtest/gtest.h"
 #include "shell_runner.h"
+#include "support/window.h"
 
 namespace {
 
 using shell_test::RunShell;
 using shell_test::WaitForBrowsers;
 using shell_test::WindowOf;
-using shell_test::WindowText;
+using test_support::WindowText;
 
 TEST(MainWindow, IsCentred1100By800TitledZelvora) {
   RunShell(L"Zelvora.exe", [] {

@@ -1,7 +1,7 @@
 // Building the error page's address for a 100 KB failed address full of
 // characters to escape, beside a plain copy of the same bytes as the limit.
 //
-//   build/test/native/error_page_url_benchmark
+//   build/test/x86_64/native/error_page_url_benchmark
 
 #include <string>
 
