@@ -45,8 +45,7 @@ copy_sources() {
 build() {
   SOURCE_DATE_EPOCH=$epoch cmake -S "$1" -B "$2" \
     -DCMAKE_TOOLCHAIN_FILE="$1/cmake/toolchain-i686-mingw.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DZELVORA_BUILD_TESTS=ON -DCEF_ROOT="$3" \
-    -DZELVORA_HOST_TESTS=OFF >"$2.log" 2>&1 &&
+    -DCMAKE_BUILD_TYPE=Release -DCEF_ROOT="$3" >"$2.log" 2>&1 &&
     cmake --build "$2" -j2 --target uninstall Zelvora zelvora_msi \
       >>"$2.log" 2>&1 &&
     cmake --install "$2" --prefix "$2/dist" --strip >>"$2.log" 2>&1
