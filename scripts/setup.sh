@@ -4,13 +4,20 @@
 #
 #   scripts/setup.sh build   the MinGW-w64 i686 compiler, CMake, wixl,
 #                            faketime
-#   scripts/setup.sh test    the above, the x86_64 compiler, 32- and 64-bit
-#                            Wine, Xvfb and Xephyr, GoogleTest, Chromium,
+#   scripts/setup.sh test    the above, the x86_64 compiler, 64-bit Wine,
+#                            Xvfb and Xephyr, GoogleTest, Chromium,
 #                            the browser test's npm packages,
 #                            osslsigncode and openssl (the signing test),
-#                            and python3 (the reproducible-build test)
+#                            and python3 (the reproducible-build test);
+#                            optionally 32-bit Wine
 #   scripts/setup.sh icons   rsvg-convert and icotool (scripts/make-icons.sh)
 #   scripts/setup.sh sign    osslsigncode (signed releases)
+#
+# Required packages that cannot be installed stop it (exit 1, naming them and
+# the archive's error). Optional ones (32-bit Wine and its i386 libraries) are
+# tried last, only where this machine runs 32-bit programs; what cannot be
+# installed is reported and passed over. Failed package lists and npm
+# downloads are retried first.
 #
 # Idempotent: what is present is skipped, and apt is not touched at all when
 # nothing is missing.
@@ -18,17 +25,22 @@ set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-# Debian packages we need, each by a file that shows it is there.
+# Debian packages we need, each by a file that shows it is there: required
+# ones (need) and optional 32-bit ones (need32). Only tests/setup sets
+# ZELVORA_SETUP_PROBE_ROOT: a folder the files are looked for under instead
+# of /, so that packages can look missing.
 need=()
-want() {  # want PACKAGE [FILE]
+need32=()
+have() {  # have PACKAGE [FILE]
   local pkg=$1 probe=${2:-}
   if [ -n "$probe" ]; then
-    [ -e "$probe" ] && return 0
-  elif dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed'; then
-    return 0
+    [ -e "${ZELVORA_SETUP_PROBE_ROOT:-}$probe" ]
+  else
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed'
   fi
-  need+=("$pkg")
 }
+want() { have "$@" || need+=("$1"); }      # want PACKAGE [FILE]
+want32() { have "$@" || need32+=("$1"); }  # want32 PACKAGE [FILE]
 
 want_build() {
   want cmake /usr/bin/cmake
@@ -49,16 +61,16 @@ want_test() {
   want googletest /usr/src/googletest/CMakeLists.txt
   want libgtest-dev /usr/include/gtest/gtest.h
   want libbenchmark-dev /usr/include/benchmark/benchmark.h
-  # Both Wines: 32-bit where the kernel runs 32-bit programs (whether it does
-  # is asked at run time, by running one), 64-bit everywhere.
+  # Both Wines: 64-bit everywhere, 32-bit where the kernel runs 32-bit
+  # programs (asked below, and again by scripts/test.sh, by running one).
   want wine /usr/bin/wine
-  want wine32:i386
+  want32 wine32:i386
   want wine64 /usr/lib/wine/wine64
   want xvfb /usr/bin/Xvfb
   # Two monitors side by side (Xinerama on Xephyr), and the library through
   # which each Wine sees them.
   want xserver-xephyr /usr/bin/Xephyr
-  want libxinerama1:i386 /usr/lib/i386-linux-gnu/libXinerama.so.1
+  want32 libxinerama1:i386 /usr/lib/i386-linux-gnu/libXinerama.so.1
   want libxinerama1 /usr/lib/x86_64-linux-gnu/libXinerama.so.1
   want chromium /usr/bin/chromium
   want nodejs /usr/bin/node
@@ -90,29 +102,135 @@ for job in "$@"; do
   esac
 done
 
+# The archive's own error lines in apt's output $1 (its last line if it has
+# none), each on a line of its own after "setup:   ".
+apt_errors() {
+  { grep '^E: ' <<<"$1" || tail -n1 <<<"$1"; } | sed 's/^/setup:   /'
+}
+
+# Refreshes the package lists. A mirror in mid-sync serves index files that
+# do not match its Release file for a while: apt retries each download
+# itself, and the whole update is tried three times. What still fails is
+# reported and passed over: apt goes on with the lists it has, and whether
+# they do is for the install to tell.
+updated=
+apt_update() {
+  local try out
+  for try in 1 2 3; do
+    out=$(apt-get -qq -o Acquire::Retries=3 update 2>&1) && break
+    if [ "$try" -eq 3 ]; then
+      echo "setup: apt-get update failed 3 times; going on with the package" \
+        "lists it has:" >&2
+      apt_errors "$out" >&2
+      break
+    fi
+    sleep 10
+  done
+  updated=1
+}
+
+# apt_install [-s] PACKAGE...: installs them (-s: only simulates it) or
+# leaves the archive's error lines in apt_error.
+apt_error=
+apt_install() {
+  local out
+  out=$(apt-get install -y -qq --no-install-recommends "$@" 2>&1) && return 0
+  apt_error=$(apt_errors "$out")
+  return 1
+}
+
 if [ ${#need[@]} -eq 0 ]; then
-  echo "setup: every Debian package for $* is installed"
+  echo "setup: every required Debian package for $* is installed"
 else
   if [ "$(id -u)" -ne 0 ]; then
     echo "setup: run as root, or install ${need[*]} first" >&2
     exit 1
   fi
   echo "setup: installing ${need[*]}"
-  if printf '%s\n' "${need[@]}" | grep -q ':i386$' &&
-    ! dpkg --print-foreign-architectures | grep -qx i386; then
-    dpkg --add-architecture i386
+  apt_update
+  if ! apt_install "${need[@]}"; then
+    # Which of them the archive cannot give: each one alone, simulated.
+    failed=
+    errors=$apt_error
+    for pkg in "${need[@]}"; do
+      apt_install -s "$pkg" && continue
+      failed=1
+      echo "setup: cannot install $pkg, which $* needs:" >&2
+      echo "$apt_error" >&2
+    done
+    if [ -z "$failed" ]; then
+      echo "setup: cannot install ${need[*]}, which $* needs:" >&2
+      echo "$errors" >&2
+    fi
+    exit 1
   fi
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 
 # The error page's browser test drives Chromium with playwright-core, pinned
-# by tests/error_page/package-lock.json.
+# by tests/error_page/package-lock.json. Tried three times, as downloads are.
 case " $* " in
   *" test "*)
     if [ ! -d "$root/tests/error_page/node_modules/playwright-core" ]; then
       echo "setup: installing tests/error_page's npm packages"
-      npm ci --prefix "$root/tests/error_page" --no-audit --no-fund >/dev/null
+      for try in 1 2 3; do
+        out=$(npm ci --prefix "$root/tests/error_page" --no-audit --no-fund \
+          2>&1) && break
+        if [ "$try" -eq 3 ]; then
+          echo "setup: npm ci of tests/error_page failed 3 times:" >&2
+          { grep -m5 '^npm ERR!' <<<"$out" || tail -n1 <<<"$out"; } |
+            sed 's/^/setup:   /' >&2
+          exit 1
+        fi
+        sleep 10
+      done
     fi
     ;;
 esac
+
+# Can this machine run 32-bit programs? Some kernels refuse every one. Asked
+# by running one: a static i386 program that only exits (binutils comes with
+# g++). Says why not in why32. Only tests/setup sets
+# ZELVORA_SETUP_TEST_RUNS_32BIT (yes or no) to answer in its place.
+why32=
+runs_32bit() {
+  case ${ZELVORA_SETUP_TEST_RUNS_32BIT:-} in
+    yes) return 0 ;;
+    no) why32="ZELVORA_SETUP_TEST_RUNS_32BIT=no" && return 1 ;;
+  esac
+  local dir status=0
+  dir=$(mktemp -d /tmp/zelvora-setup.XXXXXX)
+  if ! printf '%s\n' '.globl _start' '_start: movl $1, %eax' \
+    'xorl %ebx, %ebx' 'int $0x80' | as --32 -o "$dir/exit.o" - 2>"$dir/log" ||
+    ! ld -m elf_i386 -o "$dir/exit" "$dir/exit.o" 2>>"$dir/log"; then
+    why32="no 32-bit program could be built to ask: $(head -n1 "$dir/log")"
+    status=1
+  elif ! ("$dir/exit") 2>"$dir/log"; then
+    why32=$(head -n1 "$dir/log")
+    why32=${why32##*: }
+    status=1
+  fi
+  rm -rf "$dir"
+  return $status
+}
+
+# Optional, and last: 32-bit Wine and its i386 libraries, each tried alone.
+if [ ${#need32[@]} -gt 0 ]; then
+  if ! runs_32bit; then
+    echo "setup: skipped ${need32[*]} (optional): this machine cannot run" \
+      "32-bit programs (${why32:-it did not run})"
+  elif [ "$(id -u)" -ne 0 ]; then
+    echo "setup: skipped ${need32[*]} (optional): not root"
+  else
+    echo "setup: installing the optional ${need32[*]}"
+    if ! grep -qx i386 <<<"$(dpkg --print-foreign-architectures)"; then
+      dpkg --add-architecture i386
+      updated=
+    fi
+    [ -n "$updated" ] || apt_update
+    for pkg in "${need32[@]}"; do
+      apt_install "$pkg" ||
+        echo "setup: skipped $pkg (optional): ${apt_error#setup:   }" |
+        head -n1
+    done
+  fi
+fi

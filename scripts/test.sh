@@ -63,12 +63,15 @@ configure i686 Release -DZELVORA_HOST_TESTS=OFF
 cmake --build "$builds/i686" -j"$jobs" --target uninstall Zelvora cache_removal
 
 # Can this machine run 32-bit Windows programs? Asked by running one: the
-# uninstaller we ship, which exits at once without an argument.
+# uninstaller we ship, which exits at once without an argument. Why not is
+# the first line Wine printed other than that it made the prefix.
 i686_why=
 (
   wine_env i686 "$run/wine-probe"
   wine "$builds/i686/bin/uninstall.exe"
-) >"$run/probe.log" 2>&1 || i686_why=$(grep -m1 . "$run/probe.log" || echo "no output")
+) >"$run/probe.log" 2>&1 ||
+  i686_why=$(grep -m1 -v -e '^$' -e 'created the configuration directory' \
+    "$run/probe.log" || echo "no output")
 [ -d "$run/wine-probe" ] && WINEPREFIX=$run/wine-probe wine_stop
 arches="x86_64 (64-bit Wine)"
 if [ -z "$i686_why" ]; then
