@@ -108,19 +108,19 @@ apt_errors() {
   { grep '^E: ' <<<"$1" || tail -n1 <<<"$1"; } | sed 's/^/setup:   /'
 }
 
-# Refreshes the package lists. A mirror in mid-sync serves index files that
-# do not match its Release file for a while: apt retries each download
-# itself, and the whole update is tried three times. What still fails is
-# reported and passed over: apt goes on with the lists it has, and whether
-# they do is for the install to tell.
+# apt_update TRIES: refreshes the package lists. A mirror in mid-sync serves
+# index files that do not match its Release file for a while: apt retries
+# each download itself, and the whole update is tried TRIES times, 10 s
+# apart. What still fails is reported and passed over: apt goes on with the
+# lists it has, and whether they do is for the install to tell.
 updated=
 apt_update() {
-  local try out
-  for try in 1 2 3; do
+  local tries=$1 try out
+  for try in $(seq "$tries"); do
     out=$(apt-get -qq -o Acquire::Retries=3 update 2>&1) && break
-    if [ "$try" -eq 3 ]; then
-      echo "setup: apt-get update failed 3 times; going on with the package" \
-        "lists it has:" >&2
+    if [ "$try" -eq "$tries" ]; then
+      echo "setup: apt-get update failed $tries time(s); going on with the" \
+        "package lists it has:" >&2
       apt_errors "$out" >&2
       break
     fi
@@ -147,7 +147,7 @@ else
     exit 1
   fi
   echo "setup: installing ${need[*]}"
-  apt_update
+  apt_update 3
   if ! apt_install "${need[@]}"; then
     # Which of them the archive cannot give: each one alone, simulated.
     failed=
@@ -226,7 +226,9 @@ if [ ${#need32[@]} -gt 0 ]; then
       dpkg --add-architecture i386
       updated=
     fi
-    [ -n "$updated" ] || apt_update
+    # Optional packages are not worth waiting for a mirror: one update,
+    # with apt's own retries.
+    [ -n "$updated" ] || apt_update 1
     for pkg in "${need32[@]}"; do
       apt_install "$pkg" ||
         echo "setup: skipped $pkg (optional): ${apt_error#setup:   }" |

@@ -64,14 +64,20 @@ cmake --build "$builds/i686" -j"$jobs" --target uninstall Zelvora cache_removal
 
 # Can this machine run 32-bit Windows programs? Asked by running one: the
 # uninstaller we ship, which exits at once without an argument. Why not is
-# the first line Wine printed other than that it made the prefix.
+# the first line Wine printed other than that it made the prefix. Without
+# 32-bit Wine that run would say only that the prefix "is a 32-bit
+# installation": what is missing is named instead (set-up said why).
 i686_why=
-(
+if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null |
+  grep -q 'ok installed'; then
+  i686_why="32-bit Wine, wine32:i386, is not installed"
+elif ! (
   wine_env i686 "$run/wine-probe"
   wine "$builds/i686/bin/uninstall.exe"
-) >"$run/probe.log" 2>&1 ||
+) >"$run/probe.log" 2>&1; then
   i686_why=$(grep -m1 -v -e '^$' -e 'created the configuration directory' \
     "$run/probe.log" || echo "no output")
+fi
 [ -d "$run/wine-probe" ] && WINEPREFIX=$run/wine-probe wine_stop
 arches="x86_64 (64-bit Wine)"
 if [ -z "$i686_why" ]; then
