@@ -119,8 +119,8 @@ apt_update() {
   for try in $(seq "$tries"); do
     out=$(apt-get -qq -o Acquire::Retries=3 update 2>&1) && break
     if [ "$try" -eq "$tries" ]; then
-      echo "setup: apt-get update failed $tries time(s); going on with the" \
-        "package lists it has:" >&2
+      echo "setup: apt-get update failed$([ "$tries" -eq 1 ] ||
+        echo " $tries times"); going on with the package lists it has:" >&2
       apt_errors "$out" >&2
       break
     fi
