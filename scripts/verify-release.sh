@@ -21,7 +21,8 @@
 # compared.
 #
 # ZELVORA_VERIFY_KEEP=<dir> keeps the rebuild's files in <dir>; a <dir> that
-# already holds a rebuild of COMMIT is compared with again, not rebuilt.
+# already holds a rebuild of COMMIT from the same CEF_ROOT and signatures is
+# compared with again, not rebuilt.
 # SOURCE_DATE_EPOCH, when set, is used as by scripts/build.sh; by default
 # the build takes the commit's time, as a release build does.
 set -euo pipefail
@@ -40,6 +41,7 @@ released=$(realpath -- "$1")
 commit_name=${2:-HEAD}
 [ -n "${CEF_ROOT:-}" ] || die "CEF_ROOT is not set: the CEF distribution the release was built with"
 cef_root=$(realpath -- "$CEF_ROOT")
+[ -d "$cef_root" ] || die "CEF_ROOT=$CEF_ROOT is no folder"
 for tool in osslsigncode msiextract msiinfo python3; do
   command -v "$tool" >/dev/null || die "$tool is missing: run scripts/setup.sh test"
 done
@@ -92,28 +94,41 @@ work=$(mktemp -d /tmp/zelvora-verify.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
 # --- The rebuild -------------------------------------------------------------
+# The signatures to attach, from the files that carry them: the package's
+# programs and custom action as it holds them (the released programs are to
+# be those, compared below), and the package. A package whose programs
+# cannot be read gives way to the released programs.
+signatures=$work/signatures
+mkdir -p "$signatures" "$work/package"
+msiextract -C "$work/package" "${msis[0]}" >/dev/null 2>&1 || true
+for name in Zelvora.exe uninstall.exe; do
+  found=$(find "$work/package" -name "$name" -type f | head -n 1)
+  if [ -z "$found" ]; then
+    echo "verify-release: no $name to read in $msi_name; taking the signature of the released $name"
+    found=$released/$name
+  fi
+  cp "$found" "$signatures/$name"
+done
+msiinfo extract "${msis[0]}" Binary.CacheRemoval \
+  >"$signatures/cache_removal.dll" ||
+  die "$msi_name holds no custom action (Binary table, CacheRemoval)"
+cp "${msis[0]}" "$signatures/"
+# The rebuild is made of the commit, the CEF distribution and these
+# signatures alone: a kept one with the same is compared with again.
+for name in Zelvora.exe uninstall.exe cache_removal.dll "$msi_name"; do
+  osslsigncode extract-signature -in "$signatures/$name" \
+    -out "$work/signature" >/dev/null 2>&1 ||
+    die "$name: no signature to attach (from $msi_name or $released)"
+  echo "$name $(sha256sum <"$work/signature")"
+  rm -f "$work/signature"
+done >"$work/signatures.sum"
+echo "$commit $cef_root" >>"$work/signatures.sum"
+
 rebuilt=${ZELVORA_VERIFY_KEEP:-$work/rebuilt}
 if [ -n "${ZELVORA_VERIFY_KEEP:-}" ] &&
-  [ "$(cat "$rebuilt/commit" 2>/dev/null)" = "$commit" ]; then
+  cmp -s "$rebuilt/made-of" "$work/signatures.sum"; then
   echo "verify-release: comparing with the rebuild of $commit in $rebuilt"
 else
-  # The signatures to attach, from the files that carry them: the package's
-  # programs and custom action as it holds them (the released programs are
-  # those, compared below), and the package.
-  signatures=$work/signatures
-  mkdir -p "$signatures" "$work/package"
-  msiextract -C "$work/package" "${msis[0]}" >/dev/null ||
-    die "$msi_name: msiextract cannot read it"
-  for name in Zelvora.exe uninstall.exe; do
-    found=$(find "$work/package" -name "$name" -type f | head -n 1)
-    [ -n "$found" ] || die "$msi_name holds no $name"
-    cp "$found" "$signatures/$name"
-  done
-  msiinfo extract "${msis[0]}" Binary.CacheRemoval \
-    >"$signatures/cache_removal.dll" ||
-    die "$msi_name holds no custom action (Binary table, CacheRemoval)"
-  cp "${msis[0]}" "$signatures/"
-
   echo "verify-release: rebuilding $commit_name ($commit) in $work"
   git clone --quiet --no-checkout "$root" "$work/src"
   git -C "$work/src" checkout --quiet --detach "$commit"
@@ -138,19 +153,16 @@ else
     die "the rebuild failed (above: the end of its log)"
   fi
   mkdir -p "$rebuilt"
-  rm -f "$rebuilt/commit"
+  rm -f "$rebuilt/made-of"
   cp "$work/dist/Zelvora.exe" "$work/dist/uninstall.exe" \
     "$work/dist/$msi_name" \
     "$work/build/installer/zelvora_msi-payload/cache_removal.dll" "$rebuilt/"
-  echo "$commit" >"$rebuilt/commit"
+  cp "$work/signatures.sum" "$rebuilt/made-of"
 fi
 
 # --- The comparison ----------------------------------------------------------
 ca_args=()
 [ -z "${ZELVORA_VERIFY_CAFILE:-}" ] || ca_args=(-CAfile "$ZELVORA_VERIFY_CAFILE")
-msiinfo extract "${msis[0]}" Binary.CacheRemoval \
-  >"$work/cache_removal.dll" 2>/dev/null || : >"$work/cache_removal.dll"
-
 status=0
 # compare LABEL RELEASED REBUILT
 compare() {
@@ -159,7 +171,7 @@ compare() {
     echo "$1: differs: $said"
     status=1
   elif ! said=$(osslsigncode verify "${ca_args[@]}" -in "$2" 2>&1); then
-    echo "$1: differs from what was signed: its signature does not verify (osslsigncode: $(grep -m1 -i 'error\|mismatch\|failed' <<<"$said"))"
+    echo "$1: differs from what was signed: its signature does not verify (osslsigncode: $(grep -m1 -E 'MISMATCH|Error:|signature failure|No signature' <<<"$said" || tail -n 1 <<<"$said"))"
     status=1
   else
     echo "$1: identical"
@@ -168,6 +180,6 @@ compare() {
 compare Zelvora.exe "$released/Zelvora.exe" "$rebuilt/Zelvora.exe"
 compare uninstall.exe "$released/uninstall.exe" "$rebuilt/uninstall.exe"
 compare "$msi_name" "${msis[0]}" "$rebuilt/$msi_name"
-compare "cache_removal.dll (in $msi_name)" "$work/cache_removal.dll" \
+compare "cache_removal.dll (in $msi_name)" "$signatures/cache_removal.dll" \
   "$rebuilt/cache_removal.dll"
 exit $status
