@@ -262,10 +262,11 @@ if cmake -S "$release_src" -B "$work/release" \
   -DCMAKE_TOOLCHAIN_FILE="$release_src/cmake/toolchain-i686-mingw.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DCEF_ROOT="$cef_root" \
   -DZELVORA_SIGN_PKCS12="$work/signer.p12" >"$work/release.log" 2>&1 &&
-  ZELVORA_SIGN_PASSWORD=$password \
-    cmake --build "$work/release" -j"$(nproc)" >>"$work/release.log" 2>&1 &&
-  cmake --install "$work/release" --prefix "$work/release/dist" --strip \
-    >>"$work/release.log" 2>&1; then
+  (
+    export ZELVORA_SIGN_PASSWORD=$password
+    cmake --build "$work/release" -j"$(nproc)" &&
+      cmake --install "$work/release" --prefix "$work/release/dist" --strip
+  ) >>"$work/release.log" 2>&1; then
   cp "$work/release/dist/Zelvora.exe" "$work/release/dist/uninstall.exe" \
     "$work/release/dist/Zelvora-1.0.0.msi" "$released/"
   # A release's Zelvora.exe is the one its package installs.
@@ -326,34 +327,48 @@ print(data.rindex(sig) + len(sig) - 10)' "$1" "$sig")"
     -out "$1" >/dev/null 2>&1 || true
 }
 
+# Changed at OFFSET and signed anew with the release's key: a valid
+# signature on what the commit does not build.
+tamper_resigned() {
+  osslsigncode remove-signature -in "$1" -out "$work/tamper.bare" >/dev/null
+  tamper_payload "$work/tamper.bare" "$2"
+  rm -f "$1"
+  printf '%s' "$password" | osslsigncode sign -pkcs12 "$work/signer.p12" \
+    -readpass /dev/stdin -h sha256 -in "$work/tamper.bare" -out "$1" \
+    >/dev/null
+}
+
 # tampered NAME HOW [OFFSET]: the verifier on a copy of the release whose
-# NAME was changed by one byte must fail, say that NAME differs and find the
-# other files identical.
+# NAME was changed by one byte (and for "resigned" signed anew) must fail,
+# say that NAME differs and find the other files identical.
 tampered() {
   local name=$1 how=$2 copy=$work/tampered
   rm -rf "$copy"
   cp -r "$released" "$copy"
   "tamper_$how" "$copy/$name" "${3:-}"
-  [ "$(cmp -l "$released/$name" "$copy/$name" | wc -l)" -eq 1 ] ||
+  [ "$how" = resigned ] ||
+    [ "$(cmp -l "$released/$name" "$copy/$name" | wc -l)" -eq 1 ] ||
     fail "$name, $how: expected a copy with one byte changed, $(cmp -l "$released/$name" "$copy/$name" | wc -l) differ"
   verify "$copy"
   if [ "$verified" -ne 1 ]; then
-    fail "verify-release.sh, $name changed in its $how: expected exit status 1, got $verified: $(cat "$work/verify.out")"
+    fail "verify-release.sh, $name tampered ($how): expected exit status 1, got $verified: $(cat "$work/verify.out")"
   fi
   grep -q "^$name: differs" "$work/verify.out" ||
-    fail "verify-release.sh, $name changed in its $how: expected '$name: differs', got: $(cat "$work/verify.out")"
+    fail "verify-release.sh, $name tampered ($how): expected '$name: differs', got: $(cat "$work/verify.out")"
   for other in $files; do
     [ "$other" = "$name" ] ||
       grep -q "^$other.*: identical$" "$work/verify.out" ||
-      fail "verify-release.sh, $name changed in its $how: expected '$other: identical', got: $(cat "$work/verify.out")"
+      fail "verify-release.sh, $name tampered ($how): expected '$other: identical', got: $(cat "$work/verify.out")"
   done
 }
 if [ -s "$released/Zelvora.exe" ] && [ -s "$work/rebuilt/made-of" ]; then
   # The manifest's execution level, and a byte of the package's cabinet
   # (the installed programs, compressed).
-  tampered Zelvora.exe payload "$(grep -obaF requireAdministrator \
-    "$released/Zelvora.exe" | head -n 1 | cut -d: -f1)"
+  manifest=$(grep -obaF requireAdministrator "$released/Zelvora.exe" |
+    head -n 1 | cut -d: -f1)
+  tampered Zelvora.exe payload "$manifest"
   tampered Zelvora.exe signature
+  tampered Zelvora.exe resigned "$manifest"
   tampered Zelvora-1.0.0.msi payload $(($(grep -obaF MSCF \
     "$released/Zelvora-1.0.0.msi" | head -n 1 | cut -d: -f1) + 64))
   tampered Zelvora-1.0.0.msi signature
