@@ -43,7 +43,7 @@ commit_name=${2:-HEAD}
 cef_root=$(realpath -- "$CEF_ROOT")
 [ -d "$cef_root" ] || die "CEF_ROOT=$CEF_ROOT is no folder"
 for tool in osslsigncode msiextract msiinfo python3; do
-  command -v "$tool" >/dev/null || die "$tool is missing: run scripts/setup.sh test"
+  command -v "$tool" >/dev/null || die "$tool is missing: run scripts/setup.sh build sign"
 done
 
 commit=$(git -C "$root" rev-parse --verify --quiet "$commit_name^{commit}") ||
