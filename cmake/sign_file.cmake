@@ -7,13 +7,13 @@
 #         -P sign_file.cmake
 #
 # Without OUT, IN is signed in place. With SIGNATURE_FROM, IN is not signed
-# again but gets the signature of that signed copy of itself (the build
-# checks that it is one). When the build attaches a release's signatures
+# again but gets the signature of that signed copy of itself (checked: the
+# result must be that copy). When the build attaches a release's signatures
 # (ZELVORA_SIGN_FROM), IN gets the signature of the file named as OUT in
-# that folder, whatever it signs; scripts/verify-release.sh then compares
-# the bytes. The signed file appears at OUT only once complete. A failure stops the build; a file that was to be signed in
-# place is then removed, so that no unsigned copy stays where a signed one
-# belongs.
+# that folder, unchecked: scripts/verify-release.sh compares the bytes. The
+# signed file appears at OUT only once complete. A failure stops the build;
+# a file that was to be signed in place is then removed, so that no unsigned
+# copy stays where a signed one belongs.
 
 foreach(var SETTINGS IN)
   if(NOT DEFINED ${var})

@@ -268,7 +268,7 @@ if cmake -S "$release_src" -B "$work/release" \
       cmake --install "$work/release" --prefix "$work/release/dist" --strip
   ) >>"$work/release.log" 2>&1; then
   cp "$work/release/dist/Zelvora.exe" "$work/release/dist/uninstall.exe" \
-    "$work/release/dist/Zelvora-1.0.0.msi" "$released/"
+    "$work/release/dist/"Zelvora-*.msi "$released/"
   # A release's Zelvora.exe is the one its package installs.
   cmp -s "$released/Zelvora.exe" \
     "$work/release/installer/zelvora_msi-payload/Zelvora.exe" ||
@@ -279,7 +279,8 @@ fi
 
 # verify DIR: runs the verifier on the release in DIR; its output in
 # $work/verify.out, its exit status in $verified. The first run rebuilds
-# HEAD; the later ones compare with that rebuild.
+# HEAD; later runs given the same signatures compare with that rebuild (a
+# package with a changed signature is rebuilt, as it would be anew).
 verify() {
   verified=0
   CEF_ROOT=$cef_root ZELVORA_VERIFY_CAFILE=$work/ca.pem \
@@ -287,7 +288,8 @@ verify() {
     "$source_dir/scripts/verify-release.sh" "$1" HEAD >"$work/verify.out" \
     2>&1 || verified=$?
 }
-files="Zelvora.exe uninstall.exe Zelvora-1.0.0.msi cache_removal.dll"
+msi=$(cd "$released" && ls Zelvora-*.msi 2>/dev/null || echo Zelvora.msi)
+files="Zelvora.exe uninstall.exe $msi cache_removal.dll"
 
 verify "$released"
 if [ "$verified" -ne 0 ]; then
@@ -369,9 +371,9 @@ if [ -s "$released/Zelvora.exe" ] && [ -s "$work/rebuilt/made-of" ]; then
   tampered Zelvora.exe payload "$manifest"
   tampered Zelvora.exe signature
   tampered Zelvora.exe resigned "$manifest"
-  tampered Zelvora-1.0.0.msi payload $(($(grep -obaF MSCF \
-    "$released/Zelvora-1.0.0.msi" | head -n 1 | cut -d: -f1) + 64))
-  tampered Zelvora-1.0.0.msi signature
+  tampered "$msi" payload $(($(grep -obaF MSCF "$released/$msi" |
+    head -n 1 | cut -d: -f1) + 64))
+  tampered "$msi" signature
 fi
 
 if [ "$failures" -ne 0 ]; then
