@@ -11,12 +11,24 @@
 # password is empty. ZELVORA_SIGN_TIMESTAMP_URL optionally names an RFC 3161
 # time-stamping service, so that signatures outlive the certificate.
 #
-# Signed with SHA-256: Zelvora.exe and uninstall.exe in each package's
-# staging folder after stripping and before wixl packs them
+# Signed with SHA-256: Zelvora.exe, uninstall.exe and cache_removal.dll in
+# each package's staging folder after stripping and before wixl packs them
 # (installer/stage_payload.cmake), each .msi once wixl has built it
 # (zelvora_add_msi), and the programs installed into dist/
-# (zelvora_sign_installed). Without a certificate nothing is signed and the
-# build does what it did before.
+# (zelvora_sign_installed), which take the signatures their copies in the
+# package got: a release's Zelvora.exe is the one its package installs.
+# Without a certificate nothing is signed and the build does what it did
+# before.
+#
+# The same steps can attach signatures instead of making them:
+#
+#   ZELVORA_SIGN_FROM=<dir>            signed files of a release
+#
+# Each file the build would sign gets the signature of the file of the same
+# name in <dir> (Zelvora.exe, uninstall.exe, cache_removal.dll,
+# Zelvora-<version>.msi), taken off with osslsigncode extract-signature and
+# attached with attach-signature. No key is needed: scripts/verify-release.sh
+# rebuilds a release this way and compares it with the release.
 include_guard(GLOBAL)
 
 set(ZELVORA_SIGN_PKCS12 "" CACHE FILEPATH
@@ -29,6 +41,8 @@ set(ZELVORA_SIGN_PASSWORD_FILE "" CACHE FILEPATH
     "File holding the key's password; without it the build reads the environment variable ZELVORA_SIGN_PASSWORD")
 set(ZELVORA_SIGN_TIMESTAMP_URL "" CACHE STRING
     "RFC 3161 time-stamping address for the signatures (optional)")
+set(ZELVORA_SIGN_FROM "" CACHE PATH
+    "Folder of a release's signed files whose signatures the build attaches instead of signing")
 
 # Settings that make no sense on their own are an operator's slip (a
 # misspelt certificate setting, say): fail rather than build unsigned.
@@ -40,11 +54,15 @@ if(ZELVORA_SIGN_CERTS AND NOT ZELVORA_SIGN_KEY)
   message(FATAL_ERROR "Signing: ZELVORA_SIGN_CERTS needs ZELVORA_SIGN_KEY, "
                       "the certificate's private key")
 endif()
+if(ZELVORA_SIGN_FROM AND (ZELVORA_SIGN_PKCS12 OR ZELVORA_SIGN_CERTS))
+  message(FATAL_ERROR "Signing: give a certificate or ZELVORA_SIGN_FROM "
+                      "(signatures to attach), not both")
+endif()
 set(ZELVORA_SIGNING OFF)
-if(ZELVORA_SIGN_PKCS12 OR ZELVORA_SIGN_CERTS)
+if(ZELVORA_SIGN_PKCS12 OR ZELVORA_SIGN_CERTS OR ZELVORA_SIGN_FROM)
   set(ZELVORA_SIGNING ON)
 endif()
-if(NOT ZELVORA_SIGNING)
+if(NOT ZELVORA_SIGNING OR ZELVORA_SIGN_FROM)
   foreach(setting ZELVORA_SIGN_KEY ZELVORA_SIGN_PASSWORD_FILE
                   ZELVORA_SIGN_TIMESTAMP_URL)
     if(${setting})
@@ -57,7 +75,7 @@ endif()
 
 if(ZELVORA_SIGNING)
   foreach(setting ZELVORA_SIGN_PKCS12 ZELVORA_SIGN_CERTS ZELVORA_SIGN_KEY
-                  ZELVORA_SIGN_PASSWORD_FILE)
+                  ZELVORA_SIGN_PASSWORD_FILE ZELVORA_SIGN_FROM)
     if(${setting} AND NOT EXISTS ${${setting}})
       message(FATAL_ERROR "Signing: ${setting}: no file ${${setting}}")
     endif()
@@ -66,8 +84,12 @@ if(ZELVORA_SIGNING)
   if(NOT ZELVORA_OSSLSIGNCODE)
     message(FATAL_ERROR "Signing needs osslsigncode: run scripts/setup.sh sign")
   endif()
-  message(STATUS "Signing the programs and packages with "
-                 "${ZELVORA_SIGN_PKCS12}${ZELVORA_SIGN_CERTS}")
+  if(ZELVORA_SIGN_FROM)
+    message(STATUS "Attaching the signatures of ${ZELVORA_SIGN_FROM}")
+  else()
+    message(STATUS "Signing the programs and packages with "
+                   "${ZELVORA_SIGN_PKCS12}${ZELVORA_SIGN_CERTS}")
+  endif()
 endif()
 
 # What cmake/sign_file.cmake needs to sign, read by the build steps that
@@ -84,20 +106,27 @@ set(ZELVORA_SIGN_CERTS "@ZELVORA_SIGN_CERTS@")
 set(ZELVORA_SIGN_KEY "@ZELVORA_SIGN_KEY@")
 set(ZELVORA_SIGN_PASSWORD_FILE "@ZELVORA_SIGN_PASSWORD_FILE@")
 set(ZELVORA_SIGN_TIMESTAMP_URL "@ZELVORA_SIGN_TIMESTAMP_URL@")
+set(ZELVORA_SIGN_FROM "@ZELVORA_SIGN_FROM@")
 ]])
 
-# zelvora_sign_installed(<target>...): when signing, signs the named
-# programs where the install rules before this call put them, in the
+# zelvora_sign_installed(<target>... [FROM <dir>]): when signing, signs the
+# named programs where the install rules before this call put them, in the
 # install prefix's top folder, after `cmake --install --strip` has stripped
-# them.
+# them. With FROM, each gets the signature of the signed program of its name
+# in <dir> (a package's staging folder), which must be the same program.
 function(zelvora_sign_installed)
+  cmake_parse_arguments(ARG "" "FROM" "" ${ARGN})
   if(NOT ZELVORA_SIGNING)
     return()
   endif()
-  foreach(target ${ARGN})
+  foreach(target ${ARG_UNPARSED_ARGUMENTS})
+    set(from "")
+    if(ARG_FROM)
+      set(from "\"-DSIGNATURE_FROM=${ARG_FROM}/$<TARGET_FILE_NAME:${target}>\"")
+    endif()
     install(CODE "
       execute_process(COMMAND \"${CMAKE_COMMAND}\"
-        \"-DSETTINGS=${ZELVORA_SIGN_SETTINGS}\"
+        \"-DSETTINGS=${ZELVORA_SIGN_SETTINGS}\" ${from}
         \"-DIN=\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/$<TARGET_FILE_NAME:${target}>\"
         -P \"${CMAKE_CURRENT_FUNCTION_LIST_DIR}/sign_file.cmake\"
         COMMAND_ERROR_IS_FATAL ANY)")

@@ -3,12 +3,17 @@
 # time:
 #
 #   cmake -DSETTINGS=<build>/zelvora_signing.cmake -DIN=<file>
-#         [-DOUT=<file>] [-DDESCRIPTION=<text>] -P sign_file.cmake
+#         [-DOUT=<file>] [-DDESCRIPTION=<text>] [-DSIGNATURE_FROM=<file>]
+#         -P sign_file.cmake
 #
-# Without OUT, IN is signed in place. The signed file appears at OUT only
-# once complete. A failure stops the build; a file that was to be signed in
-# place is then removed, so that no unsigned copy stays where a signed one
-# belongs.
+# Without OUT, IN is signed in place. With SIGNATURE_FROM, IN is not signed
+# again but gets the signature of that signed copy of itself (checked: the
+# result must be that copy). When the build attaches a release's signatures
+# (ZELVORA_SIGN_FROM), IN gets the signature of the file named as OUT in
+# that folder, unchecked: scripts/verify-release.sh compares the bytes. The
+# signed file appears at OUT only once complete. A failure stops the build;
+# a file that was to be signed in place is then removed, so that no unsigned
+# copy stays where a signed one belongs.
 
 foreach(var SETTINGS IN)
   if(NOT DEFINED ${var})
@@ -21,6 +26,62 @@ if(NOT ZELVORA_SIGNING)
 endif()
 if(NOT DEFINED OUT)
   set(OUT ${IN})
+endif()
+set(partial ${OUT}.signing)
+file(REMOVE ${partial})
+
+# Stops the build: an unsigned file does not stay where a signed one belongs.
+function(fail what output)
+  file(REMOVE ${partial})
+  if(OUT STREQUAL IN)
+    file(REMOVE ${IN})
+  endif()
+  string(STRIP "${output}" output)
+  message(FATAL_ERROR "Could not sign ${IN}: ${what}; osslsigncode said:\n"
+          "${output}\nSigning was asked for, so the build stops rather than "
+          "ship an unsigned file.")
+endfunction()
+
+if(NOT DEFINED SIGNATURE_FROM AND ZELVORA_SIGN_FROM)
+  get_filename_component(name ${OUT} NAME)
+  set(SIGNATURE_FROM ${ZELVORA_SIGN_FROM}/${name})
+  set(check_same OFF)
+else()
+  set(check_same ON)
+endif()
+if(DEFINED SIGNATURE_FROM)
+  set(signature ${OUT}.signature)
+  execute_process(
+    COMMAND ${ZELVORA_OSSLSIGNCODE} extract-signature -in ${SIGNATURE_FROM}
+            -out ${signature}
+    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(NOT result EQUAL 0)
+    file(REMOVE ${signature})
+    fail("no signature to take from ${SIGNATURE_FROM}" "${output}")
+  endif()
+  # attach-signature then checks the signature against the CA store and
+  # fails where it does not lead to a CA there (a company's own CA, a test
+  # CA), yet writes the file: whether it is the signed file is for the byte
+  # comparison to say, and for osslsigncode verify with the right CA.
+  execute_process(
+    COMMAND ${ZELVORA_OSSLSIGNCODE} attach-signature -sigin ${signature}
+            -in ${IN} -out ${partial}
+    OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  file(REMOVE ${signature})
+  if(NOT EXISTS ${partial})
+    fail("could not attach the signature of ${SIGNATURE_FROM}" "${output}")
+  endif()
+  if(check_same)
+    file(SHA256 ${partial} attached)
+    file(SHA256 ${SIGNATURE_FROM} wanted)
+    if(NOT attached STREQUAL wanted)
+      fail("it is not the program ${SIGNATURE_FROM} signed" "${output}")
+    endif()
+  endif()
+  execute_process(COMMAND chmod --reference=${IN} ${partial}
+                  COMMAND_ERROR_IS_FATAL ANY)
+  file(RENAME ${partial} ${OUT})
+  return()
 endif()
 
 if(ZELVORA_SIGN_PKCS12)
@@ -56,8 +117,6 @@ if(ZELVORA_SIGN_TIMESTAMP_URL)
   list(APPEND extra_args -ts ${ZELVORA_SIGN_TIMESTAMP_URL})
 endif()
 
-set(partial ${OUT}.signing)
-file(REMOVE ${partial})
 execute_process(
   ${feed_password}
   COMMAND ${ZELVORA_OSSLSIGNCODE} sign ${key_args} -readpass ${password_file}
@@ -67,14 +126,7 @@ execute_process(
   ERROR_VARIABLE output)
 list(REMOVE_DUPLICATES results)
 if(NOT results STREQUAL "0" OR NOT EXISTS ${partial})
-  file(REMOVE ${partial})
-  if(OUT STREQUAL IN)
-    file(REMOVE ${IN})
-  endif()
-  string(STRIP "${output}" output)
-  message(FATAL_ERROR "Could not sign ${IN}; osslsigncode said:\n${output}\n"
-          "Signing was asked for, so the build stops rather than ship an "
-          "unsigned file.")
+  fail("osslsigncode sign failed" "${output}")
 endif()
 # The signed file keeps the mode of the unsigned one (programs stay
 # executable in dist/).
