@@ -155,20 +155,29 @@ std::wstring Normal(std::wstring path) {
   return path;
 }
 
-// The system's own msiexec, run to its end.
-long Msiexec(const std::wstring& args) {
-  return RunAndWait(L"\"" + Folder(CSIDL_SYSTEM) + L"\\msiexec.exe\" " + args,
-                    L"", kTimeoutMs);
+// The system's own msiexec, run to its end: its exit code, or
+// test_support::kNotStarted or kNoEnd, which say what happened instead.
+long long Msiexec(const std::wstring& args) {
+  DWORD start_error = ERROR_SUCCESS;
+  const long long code =
+      RunAndWait(L"\"" + Folder(CSIDL_SYSTEM) + L"\\msiexec.exe\" " + args, L"",
+                 kTimeoutMs, &start_error);
+  if (code == test_support::kNotStarted)
+    ADD_FAILURE() << "msiexec did not start, error " << start_error;
+  if (code == test_support::kNoEnd)
+    ADD_FAILURE() << "msiexec " << args.c_str() << " did not end in "
+                  << kTimeoutMs << " ms";
+  return code;
 }
 
-long Install(const Package& package) {
+long long Install(const Package& package) {
   return Msiexec(L"/i \"" + ProgramDir() + L"\\Zelvora-" + package.version +
                  L"-cef-double-test.msi\" /qn");
 }
 
 // msiexec /x, as Add or Remove Programs and the uninstaller remove the
 // product, with |more| on its command line.
-long Remove(const Package& package, const std::wstring& more = L"") {
+long long Remove(const Package& package, const std::wstring& more = L"") {
   return Msiexec(L"/x " + Braced(package) + L" /qn" + more);
 }
 
