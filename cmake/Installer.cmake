@@ -90,9 +90,13 @@ function(zelvora_add_msi target)
             -o ${wixl_output}
             ${installer_dir}/zelvora.wxs cef_runtime.wxs
     # What wixl cannot write (installer/zelvora.wxs, MajorUpgrade): the
-    # older version is removed with REMOVE set to its one feature, not ALL.
-    COMMAND ${ZELVORA_MSIBUILD} ${wixl_output} -q
-            "UPDATE `Upgrade` SET `Remove` = 'Zelvora' WHERE `ActionProperty` = 'WIX_UPGRADE_DETECTED'"
+    # older version is removed with REMOVE set to the package's features,
+    # read from its Feature table, not to ALL.
+    COMMAND ${CMAKE_COMMAND}
+            -DMSI=${wixl_output}
+            -DMSIINFO=${ZELVORA_MSIINFO}
+            -DMSIBUILD=${ZELVORA_MSIBUILD}
+            -P ${installer_dir}/upgrade_remove.cmake
     COMMAND ${CMAKE_COMMAND}
             -DMSI=${wixl_output}
             -DSTAGE=${stage}
@@ -108,6 +112,7 @@ function(zelvora_add_msi target)
             ${installer_dir}/zelvora.wxs
             ${installer_dir}/stage_payload.cmake
             ${installer_dir}/package_code.cmake
+            ${installer_dir}/upgrade_remove.cmake
             ${source_dir}/cmake/ship_program.cmake
             ${source_dir}/shell/error.html
             ${ZELVORA_SIGN_SETTINGS}

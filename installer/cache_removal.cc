@@ -4,6 +4,11 @@
 // action lists them as temporary rows of the RemoveFile table, so that the
 // standard RemoveFiles action deletes them like any other file of the
 // product, and the then empty install folder goes too.
+//
+// The cache must never keep the player from removing the product: the
+// action always returns success, and whatever it cannot list or hand to
+// RemoveFiles is named in the Windows Installer log and stays; the rest
+// still goes.
 
 #include <windows.h>
 
@@ -20,6 +25,20 @@ const wchar_t kComponent[] = L"Shell";
 // msidbRemoveFileInstallModeOnRemove.
 const int kOnRemove = 2;
 
+// Writes |text| into the Windows Installer log (INSTALLMESSAGE_INFO). The
+// text goes in a field, not in the template, so that brackets in a path are
+// not taken for properties.
+void Log(MSIHANDLE install, const std::wstring& text) {
+  MSIHANDLE record = MsiCreateRecord(1);
+  if (!record)
+    return;
+  const std::wstring line = L"ScheduleCacheRemoval: " + text;
+  MsiRecordSetStringW(record, 0, L"[1]");
+  MsiRecordSetStringW(record, 1, line.c_str());
+  MsiProcessMessage(install, INSTALLMESSAGE_INFO, record);
+  MsiCloseHandle(record);
+}
+
 class RemoveFileRows {
  public:
   RemoveFileRows(MSIHANDLE install, MSIHANDLE view)
@@ -28,64 +47,107 @@ class RemoveFileRows {
   // Rows for everything in the real directory |dir|, then for |dir| itself.
   // A junction or symbolic link inside is never entered: it gets a folder
   // or file row of its own, which removes the link and nothing it points at.
-  // Rows are numbered as they come, deepest first, so a folder's row
-  // follows the rows of what it holds.
-  bool AddTree(const std::wstring& dir) {
-    const std::wstring property = DirProperty(dir);
-    if (property.empty())
-      return false;
+  // Rows are numbered in the order found, each folder's after the rows of
+  // what it holds. What cannot be listed or deleted is logged and left; a
+  // folder row for a folder that is then not empty does nothing.
+  void AddTree(const std::wstring& dir) {
     WIN32_FIND_DATAW entry;
     HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &entry);
-    bool ok = true;
-    if (find != INVALID_HANDLE_VALUE) {
-      do {
-        const std::wstring name = entry.cFileName;
-        if (name == L"." || name == L"..")
-          continue;
-        const DWORD attributes = entry.dwFileAttributes;
-        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
-          ok = AddRow(name.c_str(), property);
-        else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-          ok = AddFolderRow(dir + L"\\" + name);
-        else
-          ok = AddTree(dir + L"\\" + name);
-      } while (ok && FindNextFileW(find, &entry));
-      FindClose(find);
+    if (find == INVALID_HANDLE_VALUE) {
+      Log(install_, L"cannot list " + dir + L" (error " +
+                        std::to_wstring(GetLastError()) +
+                        L"): it stays, with what it holds");
+      return;
     }
-    return ok && AddRow(nullptr, property);
+    std::wstring property;
+    do {
+      const std::wstring name = entry.cFileName;
+      if (name == L"." || name == L"..")
+        continue;
+      const std::wstring path = dir + L"\\" + name;
+      const DWORD attributes = entry.dwFileAttributes;
+      if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (!Deletable(path))
+          continue;
+        if (property.empty() && (property = DirProperty(dir)).empty())
+          break;
+        AddRow(name.c_str(), property, path);
+      } else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        AddFolderRow(path);
+      } else {
+        AddTree(path);
+      }
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+    AddFolderRow(dir);
   }
 
   // A row that removes the folder |dir| only, as an empty folder or a link.
-  bool AddFolderRow(const std::wstring& dir) {
+  void AddFolderRow(const std::wstring& dir) {
+    // Windows Installer takes no folder path of MAX_PATH units or more.
+    if (dir.size() >= MAX_PATH) {
+      Log(install_, L"path longer than MAX_PATH, stays: " + dir);
+      return;
+    }
     const std::wstring property = DirProperty(dir);
-    return !property.empty() && AddRow(nullptr, property);
+    if (!property.empty())
+      AddRow(nullptr, property, dir);
   }
 
  private:
+  // Whether RemoveFiles can delete the file |path|; logs why not. A file
+  // held open without FILE_SHARE_DELETE cannot be opened for DELETE.
+  bool Deletable(const std::wstring& path) {
+    if (path.size() >= MAX_PATH) {
+      Log(install_, L"path longer than MAX_PATH, stays: " + path);
+      return false;
+    }
+    HANDLE file = CreateFileW(
+        path.c_str(), DELETE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      const DWORD error = GetLastError();
+      Log(install_,
+          (error == ERROR_SHARING_VIOLATION ? L"in use by another program"
+                                            : L"cannot be deleted") +
+              std::wstring(L" (error ") + std::to_wstring(error) +
+              L"), stays: " + path);
+      return false;
+    }
+    CloseHandle(file);
+    return true;
+  }
+
   // A property holding |dir|'s path, which a row names as its folder.
   std::wstring DirProperty(const std::wstring& dir) {
     const std::wstring property = L"ZelvoraCacheDir" + Number(++folders_);
     if (MsiSetPropertyW(install_, property.c_str(), dir.c_str()) !=
         ERROR_SUCCESS) {
+      Log(install_, L"cannot set a property for " + dir + L", it stays");
       return std::wstring();
     }
     return property;
   }
 
   // Deletes |file_name| from the folder in |dir_property|, or that folder
-  // when |file_name| is null.
-  bool AddRow(const wchar_t* file_name, const std::wstring& dir_property) {
+  // when |file_name| is null; |path| names it in the log.
+  void AddRow(const wchar_t* file_name,
+              const std::wstring& dir_property,
+              const std::wstring& path) {
     const std::wstring key = L"ZelvoraCache" + Number(++rows_);
     MSIHANDLE record = MsiCreateRecord(5);
-    bool ok = record && MsiRecordSetStringW(record, 1, key.c_str()) == 0 &&
-              MsiRecordSetStringW(record, 2, kComponent) == 0 &&
-              (!file_name || MsiRecordSetStringW(record, 3, file_name) == 0) &&
-              MsiRecordSetStringW(record, 4, dir_property.c_str()) == 0 &&
-              MsiRecordSetInteger(record, 5, kOnRemove) == 0 &&
-              MsiViewModify(view_, MSIMODIFY_INSERT_TEMPORARY, record) == 0;
+    const bool ok =
+        record && MsiRecordSetStringW(record, 1, key.c_str()) == 0 &&
+        MsiRecordSetStringW(record, 2, kComponent) == 0 &&
+        (!file_name || MsiRecordSetStringW(record, 3, file_name) == 0) &&
+        MsiRecordSetStringW(record, 4, dir_property.c_str()) == 0 &&
+        MsiRecordSetInteger(record, 5, kOnRemove) == 0 &&
+        MsiViewModify(view_, MSIMODIFY_INSERT_TEMPORARY, record) == 0;
     if (record)
       MsiCloseHandle(record);
-    return ok;
+    if (!ok)
+      Log(install_, L"cannot add a RemoveFile row for " + path + L", it stays");
   }
 
   // Eight digits: keys sort as they are numbered.
@@ -114,45 +176,97 @@ std::wstring Property(MSIHANDLE install, const wchar_t* name) {
   return value;
 }
 
-}  // namespace
+// The ComponentId (GUID) of |component| in the running package.
+std::wstring ComponentId(MSIHANDLE database, const wchar_t* component) {
+  MSIHANDLE view = 0;
+  MSIHANDLE record = 0;
+  std::wstring id;
+  const std::wstring query =
+      L"SELECT `ComponentId` FROM `Component` WHERE `Component` = '" +
+      std::wstring(component) + L"'";
+  if (MsiDatabaseOpenViewW(database, query.c_str(), &view) == ERROR_SUCCESS &&
+      MsiViewExecute(view, 0) == ERROR_SUCCESS &&
+      MsiViewFetch(view, &record) == ERROR_SUCCESS) {
+    wchar_t guid[39] = {};
+    DWORD size = 39;
+    if (MsiRecordGetStringW(record, 1, guid, &size) == ERROR_SUCCESS)
+      id = guid;
+  }
+  if (record)
+    MsiCloseHandle(record);
+  if (view)
+    MsiCloseHandle(view);
+  return id;
+}
 
-// Immediate, before RemoveFiles, on the product's full removal only (not
-// when an upgrade replaces it: the player's data stays with the newer
-// version). Reads the cache folder's path from INSTALLDIR; the folder
-// itself may be a link, which is removed as the link.
-extern "C" __declspec(dllexport) UINT
-    __stdcall ScheduleCacheRemoval(MSIHANDLE install) {
-  std::wstring cache = Property(install, L"INSTALLDIR");
-  if (cache.empty())
-    return ERROR_INSTALL_FAILURE;
-  if (cache.back() != L'\\')
-    cache += L'\\';
-  cache += L"cache";
+// The folder the installed product's Shell component lives in, as Windows
+// Installer registered it: MsiGetComponentPath needs no costing (INSTALLDIR
+// is resolved only by CostFinalize), and it knows every installed version,
+// also those that wrote no registry value of their own. Empty if unknown.
+std::wstring InstallFolder(MSIHANDLE install, MSIHANDLE database) {
+  const std::wstring product = Property(install, L"ProductCode");
+  const std::wstring component = ComponentId(database, kComponent);
+  if (product.empty() || component.empty()) {
+    Log(install, L"no ProductCode or Shell component: the cache stays");
+    return std::wstring();
+  }
+  wchar_t path[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  const INSTALLSTATE state =
+      MsiGetComponentPathW(product.c_str(), component.c_str(), path, &size);
+  const std::wstring shell = path;
+  const size_t slash = shell.rfind(L'\\');
+  if (state != INSTALLSTATE_LOCAL || slash == std::wstring::npos) {
+    Log(install, L"the Shell component is not installed here (state " +
+                     std::to_wstring(state) + L"): the cache stays");
+    return std::wstring();
+  }
+  return shell.substr(0, slash);
+}
+
+void Schedule(MSIHANDLE install, MSIHANDLE database) {
+  const std::wstring folder = InstallFolder(install, database);
+  if (folder.empty())
+    return;
+  const std::wstring cache = folder + L"\\cache";
   const DWORD attributes = GetFileAttributesW(cache.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES ||
       !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    return ERROR_SUCCESS;  // The shell never ran, or nothing to do with it.
+    return;  // The shell never ran, or nothing to do with it.
   }
-
-  MSIHANDLE database = MsiGetActiveDatabase(install);
   MSIHANDLE view = 0;
-  UINT result = ERROR_INSTALL_FAILURE;
-  if (database &&
-      MsiDatabaseOpenViewW(database,
+  if (MsiDatabaseOpenViewW(database,
                            L"SELECT `FileKey`, `Component_`, `FileName`, "
                            L"`DirProperty`, `InstallMode` FROM `RemoveFile`",
-                           &view) == ERROR_SUCCESS &&
-      MsiViewExecute(view, 0) == ERROR_SUCCESS) {
+                           &view) != ERROR_SUCCESS ||
+      MsiViewExecute(view, 0) != ERROR_SUCCESS) {
+    Log(install, L"cannot open the RemoveFile table: the cache stays");
+  } else {
     RemoveFileRows rows(install, view);
-    const bool ok = (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-                        ? rows.AddFolderRow(cache)
-                        : rows.AddTree(cache);
-    if (ok)
-      result = ERROR_SUCCESS;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+      rows.AddFolderRow(cache);
+    else
+      rows.AddTree(cache);
   }
   if (view)
     MsiCloseHandle(view);
-  if (database)
+}
+
+}  // namespace
+
+// Immediate, before CostInitialize, on the product's full removal only (not
+// when an upgrade replaces it: the player's data stays with the newer
+// version); installer/zelvora.wxs gives the rules. The cache folder itself
+// may be a link, which is removed as the link. Always ERROR_SUCCESS: what
+// went wrong is in the log.
+extern "C" __declspec(dllexport) UINT
+    __stdcall ScheduleCacheRemoval(MSIHANDLE install) {
+  MSIHANDLE database = MsiGetActiveDatabase(install);
+  if (database) {
+    Schedule(install, database);
     MsiCloseHandle(database);
-  return result;
+  } else {
+    Log(install, L"no database: the cache stays");
+  }
+  return ERROR_SUCCESS;
 }

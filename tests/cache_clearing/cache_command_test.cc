@@ -8,10 +8,14 @@
 #include "gtest/gtest.h"
 #include "support/message_box.h"
 #include "support/process.h"
+#include "support/unix_shell.h"
 
 namespace {
 
 using test_support::FileExists;
+using test_support::RemoveUnixLink;
+using test_support::RunUnixShell;
+using test_support::UnixPath;
 
 // Long paths are created and checked with the "\\?\" prefix.
 std::wstring Long(const std::wstring& path) {
@@ -36,55 +40,6 @@ void MakeFile(const std::wstring& path) {
   DWORD written = 0;
   WriteFile(file, "data", 4, &written, nullptr);
   CloseHandle(file);
-}
-
-std::string ReadText(const std::wstring& path) {
-  std::string text(4096, '\0');
-  DWORD read = 0;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
-    CloseHandle(file);
-  }
-  text.resize(read);
-  return text;
-}
-
-// The Unix path Wine maps |path| to; empty outside Wine.
-std::wstring UnixPath(const std::wstring& path) {
-  typedef char*(CDECL * UnixName)(const wchar_t*);
-  static const UnixName unix_name =
-      reinterpret_cast<UnixName>(reinterpret_cast<void*>(GetProcAddress(
-          GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
-  char* name = unix_name ? unix_name(path.c_str()) : nullptr;
-  if (!name)
-    return std::wstring();
-  const std::string narrow = name;
-  HeapFree(GetProcessHeap(), 0, name);
-  return std::wstring(narrow.begin(), narrow.end());
-}
-
-// Runs |script| with the Unix /bin/sh and waits for its end (Wine gives no
-// handle to a Unix process); returns its exit status and |output|.
-std::string RunUnixShell(const std::wstring& script, std::string* output) {
-  test_support::TempDir temp;
-  const std::wstring dir = UnixPath(temp.path());
-  std::wstring line = L"Z:\\bin\\sh -c \"(" + script + L") >'" + dir +
-                      L"/out' 2>&1; echo $? >'" + dir + L"/s'; mv '" + dir +
-                      L"/s' '" + dir + L"/status'\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info = {};
-  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &info)) {
-    return "not started";
-  }
-  const std::wstring status = temp.path() + L"\\status";
-  if (!test_support::WaitFor([&] { return Exists(status); }, 60000))
-    return "no end in 60 s";
-  *output = ReadText(temp.path() + L"\\out");
-  return ReadText(status);
 }
 
 // Runs the command and checks the box it asked with: MessageBoxW(browser
@@ -196,23 +151,8 @@ TEST_F(CacheCommand, LeavesEntriesWhosePathsDoNotFit) {
   EXPECT_TRUE(Exists(deep)) << "a folder beyond MAX_PATH was emptied";
 }
 
-// Makes |link| a Unix symbolic link to the folder |target|, which Wine shows
-// as a directory reparse point. Wine 8's CreateSymbolicLinkW makes nothing.
 void MakeUnixLink(const std::wstring& target, const std::wstring& link) {
-  std::string out;
-  ASSERT_EQ("0\n", RunUnixShell(L"ln -s '" + UnixPath(target) + L"' '" +
-                                    UnixPath(link) + L"'",
-                                &out))
-      << out;
-  ASSERT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY |
-                               FILE_ATTRIBUTE_REPARSE_POINT),
-            GetFileAttributesW(link.c_str()))
-      << "not a directory link";
-}
-
-void RemoveUnixLink(const std::wstring& link) {
-  std::string out;
-  RunUnixShell(L"rm -f '" + UnixPath(link) + L"'", &out);
+  ASSERT_EQ("", test_support::MakeUnixLink(target, link));
 }
 
 // A link is removed as a link and never emptied, whether it lies in the

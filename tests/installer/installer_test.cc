@@ -15,6 +15,7 @@
 
 #include "gtest/gtest.h"
 #include "support/process.h"
+#include "support/unix_shell.h"
 #include "support/window.h"
 
 namespace {
@@ -24,6 +25,8 @@ using test_support::Process;
 using test_support::ProgramDir;
 using test_support::RemoveTree;
 using test_support::RunAndWait;
+using test_support::TempDir;
+using test_support::UnixPath;
 using test_support::WaitFor;
 
 const DWORD kTimeoutMs = 60000;
@@ -152,15 +155,88 @@ std::wstring Normal(std::wstring path) {
   return path;
 }
 
-// The system's own msiexec, run to its end.
-long Msiexec(const std::wstring& args) {
-  return RunAndWait(L"\"" + Folder(CSIDL_SYSTEM) + L"\\msiexec.exe\" " + args,
-                    L"", kTimeoutMs);
+// The system's own msiexec, run to its end: its exit code, or
+// test_support::kNotStarted or kNoEnd, which say what happened instead.
+long long Msiexec(const std::wstring& args) {
+  DWORD start_error = ERROR_SUCCESS;
+  const long long code =
+      RunAndWait(L"\"" + Folder(CSIDL_SYSTEM) + L"\\msiexec.exe\" " + args, L"",
+                 kTimeoutMs, &start_error);
+  if (code == test_support::kNotStarted)
+    ADD_FAILURE() << "msiexec did not start, error " << start_error;
+  if (code == test_support::kNoEnd)
+    ADD_FAILURE() << "msiexec " << args.c_str() << " did not end in "
+                  << kTimeoutMs << " ms";
+  return code;
 }
 
-long Install(const Package& package) {
+long long Install(const Package& package) {
   return Msiexec(L"/i \"" + ProgramDir() + L"\\Zelvora-" + package.version +
                  L"-cef-double-test.msi\" /qn");
+}
+
+// msiexec /x, as Add or Remove Programs and the uninstaller remove the
+// product, with |more| on its command line.
+long long Remove(const Package& package, const std::wstring& more = L"") {
+  return Msiexec(L"/x " + Braced(package) + L" /qn" + more);
+}
+
+// Long paths are made and removed with the "\\?\" prefix.
+std::wstring Long(const std::wstring& path) {
+  return L"\\\\?\\" + path;
+}
+
+// A small file at |path|, and the folders above it below |base|.
+bool MakeFile(const std::wstring& base, const std::wstring& path) {
+  for (size_t end = path.find(L'\\', base.size() + 1);
+       end != std::wstring::npos; end = path.find(L'\\', end + 1)) {
+    CreateDirectoryW(Long(path.substr(0, end)).c_str(), nullptr);
+  }
+  HANDLE out = CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (out == INVALID_HANDLE_VALUE)
+    return false;
+  DWORD written = 0;
+  WriteFile(out, "kept\r\n", 6, &written, nullptr);
+  CloseHandle(out);
+  return true;
+}
+
+// A Windows Installer log, lower-cased: ANSI, or UTF-16 after its mark.
+std::wstring ReadLog(const std::wstring& path) {
+  std::string bytes;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    char chunk[4096];
+    DWORD read = 0;
+    while (ReadFile(file, chunk, sizeof(chunk), &read, nullptr) && read)
+      bytes.append(chunk, read);
+    CloseHandle(file);
+  }
+  std::wstring text;
+  if (bytes.size() >= 2 && bytes[0] == '\xff' && bytes[1] == '\xfe') {
+    text.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2),
+                (bytes.size() - 2) / sizeof(wchar_t));
+  } else {
+    text.resize(bytes.size());
+    text.resize(MultiByteToWideChar(CP_ACP, 0, bytes.data(),
+                                    static_cast<int>(bytes.size()), &text[0],
+                                    static_cast<int>(text.size())));
+  }
+  if (!text.empty())
+    CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
+  return text;
+}
+
+// The lines of |log| the package's cache removal wrote.
+std::wstring CacheRemovalLines(const std::wstring& log) {
+  std::wstring lines;
+  for (size_t at = log.find(L"schedulecacheremoval:"); at != std::wstring::npos;
+       at = log.find(L"schedulecacheremoval:", at + 1)) {
+    lines += log.substr(at, log.find(L'\n', at) - at) + L"\n";
+  }
+  return lines;
 }
 
 // Whether any msiexec process is still at work.
@@ -218,12 +294,17 @@ class Installer : public testing::Test {
  protected:
   void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
 
-  // Whatever a test installed goes again, also when it failed half way.
+  // Whatever a test installed goes again, also when it failed half way; the
+  // removal succeeds, whatever the test left in the cache.
   void TearDown() override {
-    WaitFor([] { return !MsiexecRunning(); }, kTimeoutMs);
+    EXPECT_TRUE(WaitFor([] { return !MsiexecRunning(); }, kTimeoutMs))
+        << "an msiexec still runs";
     for (const Package* package : {&kOld, &kNew}) {
-      if (State(*package) != INSTALLSTATE_UNKNOWN)
-        Msiexec(L"/x " + Braced(*package) + L" /qn");
+      if (State(*package) == INSTALLSTATE_UNKNOWN)
+        continue;
+      EXPECT_EQ(0, Remove(*package)) << "msiexec /x of " << package->version;
+      EXPECT_EQ(INSTALLSTATE_UNKNOWN, State(*package))
+          << package->version << " is still installed";
     }
     for (int folder : kProgramFiles) {
       RemoveTree(Folder(folder) + L"\\Zelvora");
@@ -344,6 +425,108 @@ TEST_F(Installer, NewerVersionReplacesTheOlderOne) {
   EXPECT_NE(0, Install(kOld));
   EXPECT_EQ(INSTALLSTATE_UNKNOWN, State(kOld));
   EXPECT_EQ(INSTALLSTATE_DEFAULT, State(kNew));
+}
+
+// Links in the cache, and a cache that is itself a link, are removed as
+// links: the removal, which runs elevated, never deletes what they point at
+// outside the install folder. (Wine 8's RemoveDirectoryW fails on a link
+// whose target holds files, and the link stays; Windows removes it.)
+TEST_F(Installer, UninstallRemovesLinksInTheCacheAsLinks) {
+  if (UnixPath(ProgramDir()).empty())
+    GTEST_SKIP() << "the links are made from Linux, under Wine";
+  TempDir outside;
+  const std::wstring kept[] = {outside.path() + L"\\kept.txt",
+                               outside.path() + L"\\sub\\kept.txt"};
+  for (const std::wstring& file : kept)
+    ASSERT_TRUE(MakeFile(outside.path(), file)) << file;
+
+  for (const bool cache_is_link : {false, true}) {
+    SCOPED_TRACE(cache_is_link ? "the cache is a link" : "a link in the cache");
+    ASSERT_EQ(0, Install(kOld));
+    const std::wstring dir = InstallDir(kOld);
+    ASSERT_FALSE(dir.empty());
+    std::wstring link = dir + L"\\cache";
+    if (!cache_is_link) {
+      ASSERT_TRUE(WriteCacheTree(dir));
+      link += L"\\Cache\\linked";
+    }
+    ASSERT_EQ("", test_support::MakeUnixLink(outside.path(), link));
+
+    EXPECT_EQ(0, Remove(kOld)) << "msiexec /x";
+    EXPECT_EQ(INSTALLSTATE_UNKNOWN, State(kOld)) << "still installed";
+    for (const std::wstring& file : kept)
+      EXPECT_TRUE(FileExists(file)) << "deleted through the link: " << file;
+    for (const wchar_t* file : kCacheFiles) {
+      EXPECT_TRUE(cache_is_link || !FileExists(dir + L"\\" + file))
+          << "stayed: " << file;
+    }
+    const DWORD attributes = GetFileAttributesW(link.c_str());
+    if (OnWine()) {
+      EXPECT_TRUE(attributes == INVALID_FILE_ATTRIBUTES ||
+                  (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+          << "the link is no link any more";
+    } else {
+      EXPECT_FALSE(FileExists(dir)) << "the install folder stayed";
+    }
+    test_support::RemoveUnixLink(link);
+    RemoveTree(dir);
+  }
+}
+
+// Windows Installer sets UPGRADINGPRODUCTCODE in the removal of the older
+// version that an upgrade's RemoveExistingProducts runs (Wine's does not:
+// here it is given as Windows gives it). That removal takes the product
+// and keeps every cache file.
+TEST_F(Installer, RemovalForAnUpgradeKeepsTheCache) {
+  ASSERT_EQ(0, Install(kOld));
+  const std::wstring dir = InstallDir(kOld);
+  ASSERT_FALSE(dir.empty());
+  ASSERT_TRUE(WriteCacheTree(dir));
+
+  EXPECT_EQ(0, Remove(kOld, L" UPGRADINGPRODUCTCODE=" + Braced(kNew)));
+  EXPECT_EQ(INSTALLSTATE_UNKNOWN, State(kOld)) << "still installed";
+  EXPECT_FALSE(FileExists(dir + L"\\Zelvora.exe"));
+  for (const wchar_t* file : kCacheFiles)
+    EXPECT_TRUE(FileExists(dir + L"\\" + file)) << "the removal lost " << file;
+}
+
+// A cache file held open by another program, and one whose path is longer
+// than MAX_PATH, cannot be removed: they stay, the Windows Installer log
+// names them, and the removal still succeeds and takes the product and the
+// rest of the cache.
+TEST_F(Installer, UninstallLogsTheCacheFilesItCannotRemove) {
+  ASSERT_EQ(0, Install(kOld));
+  const std::wstring dir = InstallDir(kOld);
+  ASSERT_FALSE(dir.empty());
+  ASSERT_TRUE(WriteCacheTree(dir));
+  const std::wstring locked = dir + L"\\" + kCacheFiles[0];
+  // Open without FILE_SHARE_DELETE, as a browser holds its files.
+  HANDLE held = CreateFileW(locked.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  std::wstring deep = dir + L"\\cache\\deep";
+  while (deep.size() < MAX_PATH)
+    deep += L"\\" + std::wstring(50, L'd');
+  ASSERT_TRUE(MakeFile(dir, deep + L"\\data_0")) << GetLastError();
+  TempDir logs;
+  const std::wstring log_file = logs.path() + L"\\uninstall.log";
+
+  EXPECT_EQ(0, Remove(kOld, L" /l*v \"" + log_file + L"\""));
+  EXPECT_EQ(INSTALLSTATE_UNKNOWN, State(kOld)) << "still installed";
+  EXPECT_FALSE(FileExists(dir + L"\\Zelvora.exe"));
+  for (const wchar_t* file : kCacheFiles) {
+    const std::wstring path = dir + L"\\" + file;
+    EXPECT_TRUE(path == locked || !FileExists(path)) << "stayed: " << file;
+  }
+  const std::wstring log = ReadLog(log_file);
+  EXPECT_NE(std::wstring::npos, log.find(Normal(locked)))
+      << "the log does not name the file in use; the action wrote:\n"
+      << CacheRemovalLines(log);
+  EXPECT_NE(std::wstring::npos, log.find(Normal(deep)))
+      << "the log does not name the path past MAX_PATH; the action wrote:\n"
+      << CacheRemovalLines(log);
+  CloseHandle(held);
+  RemoveTree(Long(dir));
 }
 
 TEST_F(Installer, ShellShortcutStartsTheShellInItsWindow) {

@@ -21,6 +21,7 @@ Process::Process(const std::wstring& command_line,
                       nullptr,
                       current_dir.empty() ? nullptr : current_dir.c_str(),
                       &startup, &info_)) {
+    start_error_ = GetLastError();
     info_ = {};
   }
 }
@@ -51,15 +52,20 @@ void Process::Kill() {
   }
 }
 
-long RunAndWait(const std::wstring& command_line,
-                const std::wstring& current_dir,
-                DWORD timeout_ms) {
+long long RunAndWait(const std::wstring& command_line,
+                     const std::wstring& current_dir,
+                     DWORD timeout_ms,
+                     DWORD* start_error) {
   Process process(command_line, current_dir);
+  if (start_error)
+    *start_error = process.start_error();
+  if (!process.started())
+    return kNotStarted;
   if (!process.Wait(timeout_ms)) {
     process.Kill();
-    return -1;
+    return kNoEnd;
   }
-  return static_cast<long>(process.ExitCode());
+  return process.ExitCode();
 }
 
 TempDir::TempDir() {

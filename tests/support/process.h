@@ -23,6 +23,8 @@ class Process {
   Process& operator=(const Process&) = delete;
 
   bool started() const { return info_.hProcess != nullptr; }
+  // CreateProcessW's error when it was not started.
+  DWORD start_error() const { return start_error_; }
   DWORD id() const { return info_.dwProcessId; }
   HANDLE handle() const { return info_.hProcess; }
 
@@ -33,13 +35,21 @@ class Process {
 
  private:
   PROCESS_INFORMATION info_ = {};
+  DWORD start_error_ = ERROR_SUCCESS;
 };
 
+// What RunAndWait returns when the program did not run to its end. Exit
+// codes are DWORDs, 0 to 0xFFFFFFFF, so neither is one.
+const long long kNotStarted = -1;
+const long long kNoEnd = -2;
+
 // Runs |command_line| to its end (at most |timeout_ms|) and returns its exit
-// code, or -1 when it could not be started or did not end in time.
-long RunAndWait(const std::wstring& command_line,
-                const std::wstring& current_dir,
-                DWORD timeout_ms);
+// code; kNotStarted, with CreateProcessW's error in |start_error| when
+// given, or kNoEnd when it did not end in time (it is killed then).
+long long RunAndWait(const std::wstring& command_line,
+                     const std::wstring& current_dir,
+                     DWORD timeout_ms,
+                     DWORD* start_error = nullptr);
 
 // A fresh empty directory under the temp folder, removed with its contents
 // when the object goes.

@@ -54,7 +54,7 @@ bool ProductListed() {
 // Installs the test product quietly and returns its installed file.
 std::wstring InstallTestProduct() {
   const std::wstring msi = ProgramDir() + L"\\uninstall-test-product.msi";
-  const long code = RunAndWait(
+  const long long code = RunAndWait(
       L"\"" + SystemMsiexec() + L"\" /i \"" + msi + L"\" /qn", L"", kTimeoutMs);
   EXPECT_EQ(0, code) << "msiexec /i of the test product";
   wchar_t path[MAX_PATH] = {};
