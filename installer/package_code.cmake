@@ -11,7 +11,7 @@
 #
 # The code is a name-based (SHA-1) UUID in NAMESPACE of the version and a
 # SHA-256 digest over every staged file (name and contents), both .wxs
-# sources and wixl's version.
+# sources, the script that edits the Upgrade table and wixl's version.
 foreach(var MSI STAGE NAMESPACE VERSION WXS WIXL MSIINFO MSIBUILD)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "package_code.cmake: ${var} is not set")
@@ -25,6 +25,9 @@ execute_process(COMMAND ${WIXL} --version
 set(manifest "wixl ${wixl_version}\n")
 file(SHA256 ${WXS} digest)
 string(APPEND manifest "zelvora.wxs ${digest}\n")
+# What the build writes into the package after wixl, too.
+file(SHA256 ${CMAKE_CURRENT_LIST_DIR}/upgrade_remove.cmake digest)
+string(APPEND manifest "upgrade_remove.cmake ${digest}\n")
 get_filename_component(msi_path ${MSI} ABSOLUTE)
 # GLOB_RECURSE sorts its result by byte value, whatever the locale.
 file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${STAGE} ${STAGE}/*)
