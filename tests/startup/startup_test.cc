@@ -1,6 +1,7 @@
 // The entry point's part of CEF's life cycle, in a sub-process and in the
 // browser process.
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -192,6 +193,29 @@ TEST(Startup, TheCacheGuardKnowsOneFolderByEverySpelling) {
     }
   }
   SetCurrentDirectoryW(here);
+}
+
+// GetFullPathNameW cannot give a cache path of MAX_PATH units or more; the
+// guard then has no name for the folder, and a claim without one would not
+// keep a second start off it.
+TEST(Startup, TheCacheGuardGivesNoSecondClaimOnACacheItCannotName) {
+  wchar_t here[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, here);
+  TempDir temp;
+  // A current directory of 255 or 256 characters, which Windows allows
+  // (MAX_PATH - 2 with the final backslash); "\cache" overflows.
+  std::wstring deep = temp.path();
+  while (deep.size() < 255) {
+    deep += L"\\" + std::wstring(std::min<size_t>(40, 255 - deep.size()), L'd');
+    ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr)) << deep;
+  }
+  ASSERT_TRUE(SetCurrentDirectoryW(deep.c_str())) << deep;
+  const CacheGuard first(L"cache");
+  const CacheGuard second(L"cache");
+  SetCurrentDirectoryW(here);
+  EXPECT_FALSE(second.held())
+      << "expected a second claim on the cache of a folder of " << deep.size()
+      << " characters to fail; it held";
 }
 
 TEST(Startup, ReleasesTheApplicationObjectAfterShutdown) {
