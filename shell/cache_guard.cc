@@ -15,7 +15,8 @@ CacheGuard::CacheGuard(const wchar_t* cache_dir) {
     return;
   }
   // No handle at all: most likely another player's mutex that this one may
-  // not open (ERROR_ACCESS_DENIED). The cache counts as held then.
+  // not open (ERROR_ACCESS_DENIED). The cache counts as another process's
+  // then: held() is false.
   mutex_ = mutex;
 }
 

@@ -1,6 +1,7 @@
 // The entry point's part of CEF's life cycle, in a sub-process and in the
 // browser process.
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -8,11 +9,13 @@
 #include "cef_double_control.h"
 #include "gtest/gtest.h"
 #include "shell_runner.h"
+#include "support/process.h"
 
 namespace {
 
 using shell_test::RunShell;
 using shell_test::WaitForBrowsers;
+using test_support::TempDir;
 
 // Whether a process holds the guard of the current directory's "cache".
 bool CacheGuardExists() {
@@ -117,7 +120,9 @@ TEST(Startup, SettingsAreNoSandboxRelativeCacheAndNoLogging) {
   }
 }
 
-// A named mutex that the system closes with the process, however it ends.
+// The guard is held from the start of the browser process to the end of its
+// entry point and never by a sub-process. (That the system lets go of it when
+// the process is killed is shell_process_test's.)
 TEST(Startup, OnlyTheBrowserProcessHoldsTheCacheGuardAndOnlyWhileItRuns) {
   ASSERT_FALSE(CacheGuardExists()) << "some other process holds the guard";
   bool held_by_sub_process = true;
@@ -153,6 +158,64 @@ TEST(Startup, WhileAnotherProcessHoldsTheCacheRunsInMemoryOtherwiseAlike) {
   // Once that process is gone, the cache is this one's again.
   RunShell(L"Zelvora.exe", [] { WaitForBrowsers(1); });
   EXPECT_EQ(L"cache", cef_double::Startup().settings.cache_path);
+}
+
+// Windows opens one folder by many names: its 8.3 short name (which Wine
+// makes up too, "ZELV~ABC"), and its long name in any case, beyond ASCII as
+// well. A shell started through any of them shares the cache of a shell
+// started through another, so the guard must find them taken.
+TEST(Startup, TheCacheGuardKnowsOneFolderByEverySpelling) {
+  wchar_t here[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, here);
+  TempDir temp;
+  const std::wstring folder = temp.path() + L"\\Zelvora Spiele \u00C4";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  wchar_t short_name[MAX_PATH];
+  const DWORD length = GetShortPathNameW(folder.c_str(), short_name, MAX_PATH);
+  ASSERT_TRUE(length > 0 && length < MAX_PATH);
+  std::wstring lower = folder;
+  CharLowerBuffW(&lower[0], static_cast<DWORD>(lower.size()));
+  ASSERT_NE(folder, short_name) << "no short name for " << folder;
+
+  ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+  {
+    CacheGuard first(L"cache");
+    EXPECT_TRUE(first.held()) << "a fresh folder's cache was taken";
+    for (const std::wstring& spelling : {std::wstring(short_name), lower}) {
+      if (!SetCurrentDirectoryW(spelling.c_str())) {
+        ADD_FAILURE() << "cannot enter " << spelling;
+        continue;
+      }
+      CacheGuard second(L"cache");
+      EXPECT_FALSE(second.held())
+          << "expected the cache of " << folder << " to be taken when reached "
+          << "as " << spelling << "; it was free";
+    }
+  }
+  SetCurrentDirectoryW(here);
+}
+
+// GetFullPathNameW cannot give a cache path of MAX_PATH units or more; the
+// guard then has no name for the folder, and a claim without one would not
+// keep a second start off it.
+TEST(Startup, TheCacheGuardGivesNoSecondClaimOnACacheItCannotName) {
+  wchar_t here[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, here);
+  TempDir temp;
+  // A current directory of 255 or 256 characters, which Windows allows
+  // (MAX_PATH - 2 with the final backslash); "\cache" overflows.
+  std::wstring deep = temp.path();
+  while (deep.size() < 255) {
+    deep += L"\\" + std::wstring(std::min<size_t>(40, 255 - deep.size()), L'd');
+    ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr)) << deep;
+  }
+  ASSERT_TRUE(SetCurrentDirectoryW(deep.c_str())) << deep;
+  const CacheGuard first(L"cache");
+  const CacheGuard second(L"cache");
+  SetCurrentDirectoryW(here);
+  EXPECT_FALSE(second.held())
+      << "expected a second claim on the cache of a folder of " << deep.size()
+      << " characters to fail; it held";
 }
 
 TEST(Startup, ReleasesTheApplicationObjectAfterShutdown) {
