@@ -8,6 +8,8 @@
 #
 #   cmake -DMSI=<file.msi> -DMSIINFO=<msiinfo> -DMSIBUILD=<msibuild>
 #         -P upgrade_remove.cmake
+# Today's policies: list() keeps the empty elements the export's lines give.
+cmake_minimum_required(VERSION 3.20)
 foreach(var MSI MSIINFO MSIBUILD)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "upgrade_remove.cmake: ${var} is not set")

@@ -1,5 +1,6 @@
 #include "support/process.h"
 
+#include <cstdio>
 #include <vector>
 
 namespace test_support {
@@ -23,6 +24,10 @@ Process::Process(const std::wstring& command_line,
                       &startup, &info_)) {
     start_error_ = GetLastError();
     info_ = {};
+    // Said here, for every test: a failed start is rare and its cause is
+    // what a report needs.
+    fwprintf(stderr, L"CreateProcessW(%ls) failed: error %lu\n",
+             command_line.c_str(), start_error_);
   }
 }
 
