@@ -13,33 +13,21 @@
 namespace {
 
 using test_support::FileExists;
+using test_support::LongPath;
 using test_support::RemoveUnixLink;
 using test_support::RunUnixShell;
 using test_support::UnixPath;
 
 // Long paths are created and checked with the "\\?\" prefix.
-std::wstring Long(const std::wstring& path) {
-  return L"\\\\?\\" + path;
-}
-
 bool Exists(const std::wstring& path) {
-  return FileExists(Long(path));
+  return FileExists(LongPath(path));
 }
 
 // Creates a small file at |path| and the folders above it.
 void MakeFile(const std::wstring& path) {
-  for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos;
-       slash = path.find(L'\\', slash + 1)) {
-    CreateDirectoryW(Long(path.substr(0, slash)).c_str(), nullptr);
-  }
-  HANDLE file = CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr,
-                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, file)
+  ASSERT_TRUE(test_support::MakeFile(path))
       << "cannot create " << path.size() << "-unit path, error "
       << GetLastError();
-  DWORD written = 0;
-  WriteFile(file, "data", 4, &written, nullptr);
-  CloseHandle(file);
 }
 
 // Runs the command and checks the box it asked with: MessageBoxW(browser
@@ -58,8 +46,8 @@ CacheCommandRun AskAndAnswer(int answer) {
 
 class CacheCommand : public testing::Test {
  protected:
-  void SetUp() override { test_support::RemoveTree(Long(cache_)); }
-  void TearDown() override { test_support::RemoveTree(Long(cache_)); }
+  void SetUp() override { test_support::RemoveTree(LongPath(cache_)); }
+  void TearDown() override { test_support::RemoveTree(LongPath(cache_)); }
 
   const std::wstring cache_ = test_support::ProgramDir() + L"\\cache";
 };
@@ -125,7 +113,7 @@ TEST_F(CacheCommand, DoesNothingWithoutACacheFolder) {
   EXPECT_FALSE(Exists(cache_)) << "the cache folder is still there";
   for (const std::wstring& file : neighbours) {
     EXPECT_TRUE(Exists(file)) << "deleted: " << file;
-    test_support::RemoveTree(Long(file.substr(0, file.rfind(L'\\'))));
+    test_support::RemoveTree(LongPath(file.substr(0, file.rfind(L'\\'))));
   }
 }
 
@@ -177,11 +165,11 @@ TEST_F(CacheCommand, NeverEmptiesWhatALinkPointsAt) {
         << "deleted through a link in the cache: " << file;
   EXPECT_FALSE(Exists(cache_ + L"\\index"));
   // The tests' own clean-up keeps to the same rule.
-  test_support::RemoveTree(Long(cache_));
+  test_support::RemoveTree(LongPath(cache_));
   for (const std::wstring& file : kept)
     EXPECT_TRUE(Exists(file)) << "RemoveTree deleted through a link: " << file;
   RemoveUnixLink(cache_ + L"\\link");
-  test_support::RemoveTree(Long(cache_));
+  test_support::RemoveTree(LongPath(cache_));
 
   MakeUnixLink(outside.path(), cache_);
   AskAndAnswer(IDYES);
@@ -215,7 +203,7 @@ TEST(CacheCommandFromDeepFolder, DeletesNothing) {
   // The probe, and the CEF library it imports beside it.
   for (const wchar_t* file : {probe.c_str(), L"libcef.dll"}) {
     ASSERT_TRUE(CopyFileW((test_support::ProgramDir() + L"\\" + file).c_str(),
-                          Long(dir + L"\\" + file).c_str(), FALSE))
+                          LongPath(dir + L"\\" + file).c_str(), FALSE))
         << "copying " << file;
   }
 
@@ -229,7 +217,7 @@ TEST(CacheCommandFromDeepFolder, DeletesNothing) {
     EXPECT_TRUE(Exists(file))
         << "deleted: " << file.size() << " units, " << file << "\n"
         << out;
-  test_support::RemoveTree(Long(temp.path()));
+  test_support::RemoveTree(LongPath(temp.path()));
 }
 
 }  // namespace

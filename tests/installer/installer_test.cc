@@ -21,6 +21,8 @@
 namespace {
 
 using test_support::FileExists;
+using test_support::LongPath;
+using test_support::MakeFile;
 using test_support::Process;
 using test_support::ProgramDir;
 using test_support::RemoveTree;
@@ -54,21 +56,11 @@ const wchar_t* const kCacheFiles[] = {
     L"cache\\Local Storage\\http_hall.example_0.localstorage",
     L"cache\\GPUCache\\index-dir\\the-real-index"};
 
-// kCacheFiles under |dir|, each holding a line of text.
+// kCacheFiles under |dir|.
 bool WriteCacheTree(const std::wstring& dir) {
   for (const wchar_t* file : kCacheFiles) {
-    const std::wstring path = dir + L"\\" + file;
-    for (size_t end = path.find(L'\\', dir.size() + 1);
-         end != std::wstring::npos; end = path.find(L'\\', end + 1)) {
-      CreateDirectoryW(path.substr(0, end).c_str(), nullptr);
-    }
-    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE)
+    if (!MakeFile(dir + L"\\" + file))
       return false;
-    DWORD written = 0;
-    WriteFile(out, "stored\r\n", 8, &written, nullptr);
-    CloseHandle(out);
   }
   return true;
 }
@@ -179,27 +171,6 @@ long long Install(const Package& package) {
 // product, with |more| on its command line.
 long long Remove(const Package& package, const std::wstring& more = L"") {
   return Msiexec(L"/x " + Braced(package) + L" /qn" + more);
-}
-
-// Long paths are made and removed with the "\\?\" prefix.
-std::wstring Long(const std::wstring& path) {
-  return L"\\\\?\\" + path;
-}
-
-// A small file at |path|, and the folders above it below |base|.
-bool MakeFile(const std::wstring& base, const std::wstring& path) {
-  for (size_t end = path.find(L'\\', base.size() + 1);
-       end != std::wstring::npos; end = path.find(L'\\', end + 1)) {
-    CreateDirectoryW(Long(path.substr(0, end)).c_str(), nullptr);
-  }
-  HANDLE out = CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (out == INVALID_HANDLE_VALUE)
-    return false;
-  DWORD written = 0;
-  WriteFile(out, "kept\r\n", 6, &written, nullptr);
-  CloseHandle(out);
-  return true;
 }
 
 // A Windows Installer log, lower-cased: ANSI, or UTF-16 after its mark.
@@ -438,7 +409,7 @@ TEST_F(Installer, UninstallRemovesLinksInTheCacheAsLinks) {
   const std::wstring kept[] = {outside.path() + L"\\kept.txt",
                                outside.path() + L"\\sub\\kept.txt"};
   for (const std::wstring& file : kept)
-    ASSERT_TRUE(MakeFile(outside.path(), file)) << file;
+    ASSERT_TRUE(MakeFile(file)) << file;
 
   for (const bool cache_is_link : {false, true}) {
     SCOPED_TRACE(cache_is_link ? "the cache is a link" : "a link in the cache");
@@ -507,7 +478,7 @@ TEST_F(Installer, UninstallLogsTheCacheFilesItCannotRemove) {
   std::wstring deep = dir + L"\\cache\\deep";
   while (deep.size() < MAX_PATH)
     deep += L"\\" + std::wstring(50, L'd');
-  ASSERT_TRUE(MakeFile(dir, deep + L"\\data_0")) << GetLastError();
+  ASSERT_TRUE(MakeFile(deep + L"\\data_0")) << GetLastError();
   TempDir logs;
   const std::wstring log_file = logs.path() + L"\\uninstall.log";
 
@@ -526,7 +497,7 @@ TEST_F(Installer, UninstallLogsTheCacheFilesItCannotRemove) {
       << "the log does not name the path past MAX_PATH; the action wrote:\n"
       << CacheRemovalLines(log);
   CloseHandle(held);
-  RemoveTree(Long(dir));
+  RemoveTree(LongPath(dir));
 }
 
 TEST_F(Installer, ShellShortcutStartsTheShellInItsWindow) {

@@ -129,4 +129,24 @@ bool FileExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::wstring LongPath(const std::wstring& path) {
+  return L"\\\\?\\" + path;
+}
+
+bool MakeFile(const std::wstring& path) {
+  // Past "C:\"; folders that are there already stay as they are.
+  for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos;
+       slash = path.find(L'\\', slash + 1)) {
+    CreateDirectoryW(LongPath(path.substr(0, slash)).c_str(), nullptr);
+  }
+  HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return false;
+  DWORD written = 0;
+  WriteFile(file, "data\r\n", 6, &written, nullptr);
+  CloseHandle(file);
+  return true;
+}
+
 }  // namespace test_support

@@ -72,6 +72,14 @@ void RemoveTree(const std::wstring& dir);
 
 bool FileExists(const std::wstring& path);
 
+// |path| with the "\\?\" prefix, through which Windows takes paths past
+// MAX_PATH.
+std::wstring LongPath(const std::wstring& path);
+
+// A small file at the absolute |path|, and the folders above it; false when
+// the file cannot be made (GetLastError says why). Paths past MAX_PATH too.
+bool MakeFile(const std::wstring& path);
+
 // Polls |condition| every 50 ms for up to |timeout_ms|; true once it holds.
 template <typename Condition>
 bool WaitFor(Condition condition, DWORD timeout_ms) {
