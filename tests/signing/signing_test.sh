@@ -165,8 +165,10 @@ same_unsigned() {
 same_contents() {
   rm -rf "$work/contents-a" "$work/contents-b"
   mkdir "$work/contents-a" "$work/contents-b"
-  msidump -t -s -d "$work/contents-a" "$1" >/dev/null &&
-    msidump -t -s -d "$work/contents-b" "$2" >/dev/null &&
+  # msidump writes the Binary table's files into its current folder
+  # whatever -d says: each dump runs in its own folder.
+  (cd "$work/contents-a" && msidump -t -s -d . "$1" >/dev/null) &&
+    (cd "$work/contents-b" && msidump -t -s -d . "$2" >/dev/null) &&
     diff -r "$work/contents-a" "$work/contents-b" >"$work/contents.diff" ||
     fail "$1: expected the tables and streams of $2, got: $(head -n 20 "$work/contents.diff")"
 }
