@@ -6,6 +6,26 @@
 # must agree. Our own code names the W or A functions outright.
 add_compile_definitions(UNICODE _UNICODE)
 
+# The oldest Windows the programs run on: Windows Vista (NT 6.0). Both
+# manifests name Vista to 10 as supported, and CEF 3 branch 2623 runs on
+# Vista. This one setting feeds the headers (_WIN32_WINNT and WINVER, so that
+# they hide what they can of newer Windows; "Using the Windows Headers"), the
+# check of every program's imports against cmake/windows_imports.txt
+# (cmake/check_imports.cmake), and the package's launch condition
+# (installer/zelvora.wxs, VersionNT = major * 100 + minor).
+set(ZELVORA_OLDEST_WINDOWS_NAME "Windows Vista")
+set(ZELVORA_OLDEST_WINDOWS_VERSION 6.0)
+string(REPLACE "." ";" zelvora_oldest_parts ${ZELVORA_OLDEST_WINDOWS_VERSION})
+list(GET zelvora_oldest_parts 0 zelvora_oldest_major)
+list(GET zelvora_oldest_parts 1 zelvora_oldest_minor)
+math(EXPR ZELVORA_OLDEST_VERSION_NT
+     "${zelvora_oldest_major} * 100 + ${zelvora_oldest_minor}")
+math(EXPR zelvora_oldest_winnt
+     "(${zelvora_oldest_major} << 8) | ${zelvora_oldest_minor}"
+     OUTPUT_FORMAT HEXADECIMAL)
+add_compile_definitions(_WIN32_WINNT=${zelvora_oldest_winnt}
+                        WINVER=${zelvora_oldest_winnt})
+
 # Our own code is compiled with warnings on and fatal. CEF's handler
 # interfaces hand every notification more than it needs, so unused
 # parameters are no warning.
@@ -18,4 +38,26 @@ endfunction()
 # the MinGW runtime is linked in statically.
 function(zelvora_static_runtime target)
   target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+endfunction()
+
+# zelvora_check_imports(target): after each link, every function the program
+# imports must be in cmake/windows_imports.txt, and none may be newer than
+# the oldest Windows we support; else the build stops naming the program,
+# the DLL and the function (cmake/check_imports.cmake). Only the shipped
+# architecture, i686, is checked: the x86_64 programs are test builds. What
+# the shell imports from CEF's libcef.dll is CEF's business.
+function(zelvora_check_imports target)
+  if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
+    return()
+  endif()
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND}
+            -DOBJDUMP=${CMAKE_OBJDUMP}
+            -DPROGRAM=$<TARGET_FILE:${target}>
+            -DLIST=${PROJECT_SOURCE_DIR}/cmake/windows_imports.txt
+            -DOLDEST=${ZELVORA_OLDEST_WINDOWS_VERSION}
+            "-DOLDEST_NAME=${ZELVORA_OLDEST_WINDOWS_NAME}"
+            -DIGNORE=libcef.dll
+            -P ${PROJECT_SOURCE_DIR}/cmake/check_imports.cmake
+    VERBATIM)
 endfunction()
