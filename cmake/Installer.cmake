@@ -45,6 +45,12 @@ function(zelvora_add_msi target)
   get_filename_component(source_dir ${CMAKE_CURRENT_FUNCTION_LIST_DIR}
                          DIRECTORY)
   set(installer_dir ${source_dir}/installer)
+  # The oldest Windows the package installs on (cmake/ZelvoraTargets.cmake),
+  # for its launch condition. Staged too, so that the package code, derived
+  # from what is staged (installer/package_code.cmake), follows it.
+  set(oldest_windows ${CMAKE_CURRENT_BINARY_DIR}/${target}-oldest-windows.txt)
+  file(CONFIGURE OUTPUT ${oldest_windows} CONTENT
+       "VersionNT ${ZELVORA_OLDEST_VERSION_NT}: ${ZELVORA_OLDEST_WINDOWS_NAME}\n")
   # Rebuilt when the runtime changes, not only when our programs do.
   file(GLOB_RECURSE cef_files CONFIGURE_DEPENDS
        ${ARG_CEF_RUNTIME_DIR}/* ${ARG_CEF_RESOURCE_DIR}/*)
@@ -81,12 +87,16 @@ function(zelvora_add_msi target)
             -DHEAT=${ZELVORA_WIXL_HEAT}
             -DSIGNING=${ZELVORA_SIGN_SETTINGS}
             -P ${installer_dir}/stage_payload.cmake
+    COMMAND ${CMAKE_COMMAND} -E copy ${oldest_windows}
+            ${stage}/oldest_windows.txt
     COMMAND ${CMAKE_COMMAND} -E env FAKETIME_FMT=%s
             ${ZELVORA_FAKETIME} -f ${ZELVORA_SOURCE_DATE_EPOCH}
             ${ZELVORA_WIXL} --arch x86
             -D Version=${ARG_VERSION}
             -D ProductCode=${product_code}
             -D CefDir=cef
+            -D OldestVersionNT=${ZELVORA_OLDEST_VERSION_NT}
+            -D "OldestWindows=${ZELVORA_OLDEST_WINDOWS_NAME}"
             -o ${wixl_output}
             ${installer_dir}/zelvora.wxs cef_runtime.wxs
     # What wixl cannot write (installer/zelvora.wxs, MajorUpgrade): the
@@ -117,6 +127,7 @@ function(zelvora_add_msi target)
             ${source_dir}/shell/error.html
             ${ZELVORA_SIGN_SETTINGS}
             ${source_dir}/cmake/sign_file.cmake
+            ${oldest_windows}
             ${cef_files}
     # wixl finds sources relative to its working folder only.
     WORKING_DIRECTORY ${stage}
