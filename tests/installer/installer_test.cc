@@ -14,6 +14,7 @@
 #include <string>
 
 #include "gtest/gtest.h"
+#include "support/message_box.h"
 #include "support/process.h"
 #include "support/unix_shell.h"
 #include "support/window.h"
@@ -200,14 +201,23 @@ std::wstring ReadLog(const std::wstring& path) {
   return text;
 }
 
-// The lines of |log| the package's cache removal wrote.
+// The lines of |log| the package's cache removal wrote, each ending in \n.
 std::wstring CacheRemovalLines(const std::wstring& log) {
   std::wstring lines;
   for (size_t at = log.find(L"schedulecacheremoval:"); at != std::wstring::npos;
        at = log.find(L"schedulecacheremoval:", at + 1)) {
-    lines += log.substr(at, log.find(L'\n', at) - at) + L"\n";
+    std::wstring line = log.substr(at, log.find(L'\n', at) - at);
+    if (!line.empty() && line.back() == L'\r')
+      line.pop_back();
+    lines += line + L"\n";
   }
   return lines;
+}
+
+// Whether one of the cache removal's |lines| ends in |path| itself: it names
+// that file, not only a folder holding it.
+bool NamesPath(const std::wstring& lines, const std::wstring& path) {
+  return lines.find(L": " + Normal(path) + L"\n") != std::wstring::npos;
 }
 
 // Whether any msiexec process is still at work.
@@ -223,6 +233,33 @@ bool MsiexecRunning() {
   CloseHandle(snapshot);
   return found;
 }
+
+// Wine's msiexec, while it lives, reports the Windows version |version|
+// ("winxp", "vista": winecfg's names) to the programs it runs, as
+// winecfg's per-application settings do (HKCU\Software\Wine\AppDefaults).
+// Windows Installer's VersionNT follows it.
+class MsiexecReportsWindows {
+ public:
+  explicit MsiexecReportsWindows(const wchar_t* version) {
+    ok_ = RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE,
+                          nullptr, &key_, nullptr) == ERROR_SUCCESS &&
+          RegSetValueExW(key_, L"Version", 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(version),
+                         static_cast<DWORD>((wcslen(version) + 1) *
+                                            sizeof(wchar_t))) == ERROR_SUCCESS;
+  }
+  ~MsiexecReportsWindows() {
+    if (key_)
+      RegCloseKey(key_);
+    RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  static constexpr wchar_t kKey[] = L"Software\\Wine\\AppDefaults\\msiexec.exe";
+  HKEY key_ = nullptr;
+  bool ok_ = false;
+};
 
 struct Shortcut {
   bool read = false;
@@ -330,6 +367,55 @@ TEST_F(Installer, InstallsEveryFileAndBothShortcutsForAllUsers) {
       << "installed per machine";
   EXPECT_EQ(kOld.version,
             MachineProductInfo(kOld, INSTALLPROPERTY_VERSIONSTRING));
+}
+
+// On a Windows older than the programs support (Windows XP: VersionNT 501,
+// 502 for its x64 edition) the package refuses to install (its
+// LaunchCondition) and tells the player why in a message box; on Windows
+// Vista (VersionNT 600), the oldest it supports, it installs. (Wine's
+// LaunchConditions gives the message only to a user interface, so this
+// install has the basic one.)
+TEST_F(Installer, RefusesAWindowsOlderThanVista) {
+  if (!OnWine())
+    GTEST_SKIP() << "only Wine's prefix can report an older Windows";
+  TempDir logs;
+  const std::wstring log_file = logs.path() + L"\\install.log";
+  {
+    MsiexecReportsWindows xp(L"winxp");
+    ASSERT_TRUE(xp.ok());
+    Process msiexec(L"\"" + Folder(CSIDL_SYSTEM) + L"\\msiexec.exe\" /i \"" +
+                        ProgramDir() + L"\\Zelvora-" + kOld.version +
+                        L"-cef-double-test.msi\" /qb /l*v \"" + log_file +
+                        L"\"",
+                    L"");
+    ASSERT_TRUE(msiexec.started()) << msiexec.start_error();
+    const test_support::MessageBoxInfo box =
+        test_support::WaitForMessageBox(msiexec.id(), kTimeoutMs);
+    EXPECT_EQ(L"Zelvora needs Windows Vista or a later Windows.", box.text)
+        << "the player is not told why";
+    if (box.window)
+      test_support::PressButton(box, IDOK);
+    const bool ended = msiexec.Wait(kTimeoutMs);
+    if (!ended)
+      msiexec.Kill();
+    ASSERT_TRUE(ended) << "msiexec did not end";
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INSTALL_FAILURE), msiexec.ExitCode());
+  }
+  EXPECT_EQ(INSTALLSTATE_UNKNOWN, State(kOld)) << "installed on Windows XP";
+  const std::wstring log = ReadLog(log_file);
+  EXPECT_NE(std::wstring::npos, log.find(L"property(s): versionnt = 50"))
+      << "Windows Installer did not take this for Windows XP";
+  // Windows logs the message too; Wine's log has it only where no user
+  // interface showed it, so here the log says where the install stopped.
+  EXPECT_NE(std::wstring::npos, log.find(L": launchconditions."))
+      << "the launch conditions were not evaluated";
+  EXPECT_EQ(std::wstring::npos, log.find(L": costinitialize."))
+      << "the install went on past its launch conditions";
+
+  MsiexecReportsWindows vista(L"vista");
+  ASSERT_TRUE(vista.ok());
+  EXPECT_EQ(0, Install(kOld));
+  EXPECT_EQ(INSTALLSTATE_DEFAULT, State(kOld)) << "refused on Windows Vista";
 }
 
 // Also what the shell wrote into the install folder: the player's cookies
@@ -461,10 +547,12 @@ TEST_F(Installer, RemovalForAnUpgradeKeepsTheCache) {
     EXPECT_TRUE(FileExists(dir + L"\\" + file)) << "the removal lost " << file;
 }
 
-// A cache file held open by another program, and one whose path is longer
-// than MAX_PATH, cannot be removed: they stay, the Windows Installer log
-// names them, and the removal still succeeds and takes the product and the
-// rest of the cache.
+// A cache file held open by another program, and one whose path does not fit
+// in MAX_PATH (260 characters with the terminating null: "Maximum Path
+// Length Limitation"), cannot be removed: they stay, the Windows Installer
+// log names each in a line of its own, and the removal still succeeds and
+// takes the product and the rest of the cache, a path of MAX_PATH - 1
+// characters included.
 TEST_F(Installer, UninstallLogsTheCacheFilesItCannotRemove) {
   ASSERT_EQ(0, Install(kOld));
   const std::wstring dir = InstallDir(kOld);
@@ -479,6 +567,13 @@ TEST_F(Installer, UninstallLogsTheCacheFilesItCannotRemove) {
   while (deep.size() < MAX_PATH)
     deep += L"\\" + std::wstring(50, L'd');
   ASSERT_TRUE(MakeFile(deep + L"\\data_0")) << GetLastError();
+  const std::wstring edge = dir + L"\\cache\\edge\\";
+  const std::wstring fits =
+      edge + std::wstring(MAX_PATH - 1 - edge.size(), L'f');
+  const std::wstring too_long =
+      edge + std::wstring(MAX_PATH - edge.size(), L't');
+  ASSERT_TRUE(MakeFile(fits)) << GetLastError();
+  ASSERT_TRUE(MakeFile(too_long)) << GetLastError();
   TempDir logs;
   const std::wstring log_file = logs.path() + L"\\uninstall.log";
 
@@ -489,13 +584,24 @@ TEST_F(Installer, UninstallLogsTheCacheFilesItCannotRemove) {
     const std::wstring path = dir + L"\\" + file;
     EXPECT_TRUE(path == locked || !FileExists(path)) << "stayed: " << file;
   }
+  EXPECT_FALSE(FileExists(LongPath(fits)))
+      << "a path of MAX_PATH - 1 characters stayed";
+  EXPECT_TRUE(FileExists(LongPath(too_long)))
+      << "a path of MAX_PATH characters was removed";
   const std::wstring log = ReadLog(log_file);
-  EXPECT_NE(std::wstring::npos, log.find(Normal(locked)))
-      << "the log does not name the file in use; the action wrote:\n"
-      << CacheRemovalLines(log);
+  const std::wstring lines = CacheRemovalLines(log);
+  EXPECT_TRUE(NamesPath(lines, locked))
+      << "no line names the file in use; the action wrote:\n"
+      << lines;
+  EXPECT_TRUE(NamesPath(lines, too_long))
+      << "no line names the path of MAX_PATH characters; the action wrote:\n"
+      << lines;
+  EXPECT_FALSE(NamesPath(lines, fits))
+      << "the path of MAX_PATH - 1 characters is named as kept:\n"
+      << lines;
   EXPECT_NE(std::wstring::npos, log.find(Normal(deep)))
       << "the log does not name the path past MAX_PATH; the action wrote:\n"
-      << CacheRemovalLines(log);
+      << lines;
   CloseHandle(held);
   RemoveTree(LongPath(dir));
 }
