@@ -74,6 +74,7 @@ class Package:
         self.path = path
         listing = self._run("tables")
         self.table_names = set(listing.split())
+        self.tables = {}
 
     def _run(self, command, *args):
         result = subprocess.run([self.msiinfo, command, self.path, *args],
@@ -89,10 +90,12 @@ class Package:
         name and keys, then one tab-separated row per line."""
         if name not in self.table_names:
             return []
-        lines = self._run("export", name).replace("\r", "").split("\n")
-        columns = lines[0].split("\t")
-        return [dict(zip(columns, line.split("\t")))
-                for line in lines[3:] if line]
+        if name not in self.tables:
+            lines = self._run("export", name).replace("\r", "").split("\n")
+            columns = lines[0].split("\t")
+            self.tables[name] = [dict(zip(columns, line.split("\t")))
+                                 for line in lines[3:] if line]
+        return self.tables[name]
 
 
 def sequence(package, table):
