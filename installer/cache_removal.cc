@@ -36,13 +36,20 @@ const wchar_t kComponent[] = L"Shell";
 const int kOnRemove = 2;
 
 // Writes |text| into the Windows Installer log (INSTALLMESSAGE_INFO). The
-// text goes in a field, not in the template, so that brackets in a path are
-// not taken for properties.
+// message is formatted as MsiFormatRecord formats: fields are put into the
+// template first, and what results is searched for [property] references,
+// so brackets in a path are written as the escapes "[\[]" and "[\]]".
 void Log(MSIHANDLE install, const std::wstring& text) {
   MSIHANDLE record = MsiCreateRecord(1);
   if (!record)
     return;
-  const std::wstring line = L"ScheduleCacheRemoval: " + text;
+  std::wstring line = L"ScheduleCacheRemoval: ";
+  for (const wchar_t c : text) {
+    if (c == L'[' || c == L']')
+      line += std::wstring(L"[\\") + c + L']';
+    else
+      line += c;
+  }
   MsiRecordSetStringW(record, 0, L"[1]");
   MsiRecordSetStringW(record, 1, line.c_str());
   MsiProcessMessage(install, INSTALLMESSAGE_INFO, record);
