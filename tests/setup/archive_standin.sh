@@ -8,6 +8,7 @@
 #   STANDIN_NPM_FAIL=1    every npm download fails
 #   STANDIN_I386=1        dpkg already has the i386 architecture, and apt's
 #                         package lists cover it
+#   STANDIN_INSTALLED=1   dpkg-query finds every package installed
 # As apt does, an i386 package is found only in lists read (apt-get update)
 # since dpkg got the i386 architecture. Each call is logged to
 # $STANDIN_DIR/log; dpkg's architectures and those apt's lists cover live
@@ -18,6 +19,10 @@ case $(basename "$0") in
   sleep) ;;
   id) [ "$1" = -u ] && echo 0 ;;
   dpkg-query)
+    if [ -n "${STANDIN_INSTALLED:-}" ]; then
+      echo "install ok installed"
+      exit 0
+    fi
     echo "dpkg-query: no packages found matching ${*: -1}" >&2
     exit 1
     ;;

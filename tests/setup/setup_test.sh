@@ -99,5 +99,19 @@ tries=$(grep -c '^npm ci' <<<"$calls" || true)
 expect_output npm_fails "npm ci of tests/error_page failed"
 expect_output npm_fails "npm ERR! code ECONNRESET"
 
+# Everything present, on a machine that runs 32-bit programs: set-up
+# returns at once and leaves apt, dpkg and npm alone. (Each file setup.sh
+# looks for is there, and dpkg-query finds every package.)
+present=$work/present
+mkdir -p "$present/tree/tests/error_page/node_modules/playwright-core"
+for file in $(sed -n 's|^ *want\(32\)\? [^ ]* \(/[^ ]*\)$|\2|p' "$setup"); do
+  mkdir -p "$present/root$(dirname "$file")"
+  touch "$present/root$file"
+done
+run present STANDIN_INSTALLED=1 ZELVORA_SETUP_TEST_RUNS_32BIT=yes
+[ "$status" -eq 0 ] || fail "present: expected exit 0, got $status"
+! grep -qv '^dpkg-query ' <<<"$calls" ||
+  fail "present: expected nothing but dpkg-query asked, got: $(grep -v '^dpkg-query ' <<<"$calls")"
+
 [ "$failures" -eq 0 ] || { echo "$failures failure(s)" >&2; exit 1; }
 echo "setup_test: all scenarios passed"
