@@ -17,7 +17,17 @@
 
 #include <string>
 
+#include "tree_removal.h"
+
 namespace {
+
+using tree_removal::EntryAction;
+using tree_removal::FolderAction;
+
+// Paths are joined with backslashes, as the log shows them.
+std::wstring Join(const std::wstring& dir, const std::wstring& name) {
+  return tree_removal::Join(dir, name, tree_removal::Separator::kBackslash);
+}
 
 // The component the rows belong to: Zelvora.exe's, which the removal
 // takes away with it.
@@ -26,13 +36,20 @@ const wchar_t kComponent[] = L"Shell";
 const int kOnRemove = 2;
 
 // Writes |text| into the Windows Installer log (INSTALLMESSAGE_INFO). The
-// text goes in a field, not in the template, so that brackets in a path are
-// not taken for properties.
+// message is formatted as MsiFormatRecord formats: fields are put into the
+// template first, and what results is searched for [property] references,
+// so brackets in a path are written as the escapes "[\[]" and "[\]]".
 void Log(MSIHANDLE install, const std::wstring& text) {
   MSIHANDLE record = MsiCreateRecord(1);
   if (!record)
     return;
-  const std::wstring line = L"ScheduleCacheRemoval: " + text;
+  std::wstring line = L"ScheduleCacheRemoval: ";
+  for (const wchar_t c : text) {
+    if (c == L'[' || c == L']')
+      line += std::wstring(L"[\\") + c + L']';
+    else
+      line += c;
+  }
   MsiRecordSetStringW(record, 0, L"[1]");
   MsiRecordSetStringW(record, 1, line.c_str());
   MsiProcessMessage(install, INSTALLMESSAGE_INFO, record);
@@ -52,7 +69,7 @@ class RemoveFileRows {
   // folder row for a folder that is then not empty does nothing.
   void AddTree(const std::wstring& dir) {
     WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &entry);
+    HANDLE find = FindFirstFileW(Join(dir, L"*").c_str(), &entry);
     if (find == INVALID_HANDLE_VALUE) {
       Log(install_, L"cannot list " + dir + L" (error " +
                         std::to_wstring(GetLastError()) +
@@ -60,24 +77,30 @@ class RemoveFileRows {
       return;
     }
     std::wstring property;
+    bool listing = true;
     do {
       const std::wstring name = entry.cFileName;
-      if (name == L"." || name == L"..")
-        continue;
-      const std::wstring path = dir + L"\\" + name;
-      const DWORD attributes = entry.dwFileAttributes;
-      if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        if (!Deletable(path))
-          continue;
-        if (property.empty() && (property = DirProperty(dir)).empty())
+      const std::wstring path = Join(dir, name);
+      switch (tree_removal::ActionForEntry(name, entry.dwFileAttributes)) {
+        case EntryAction::kSkip:
           break;
-        AddRow(name.c_str(), property, path);
-      } else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        AddFolderRow(path);
-      } else {
-        AddTree(path);
+        case EntryAction::kDeleteFile:
+          if (!Deletable(path))
+            break;
+          if (property.empty() && (property = DirProperty(dir)).empty()) {
+            listing = false;
+            break;
+          }
+          AddRow(name.c_str(), property, path);
+          break;
+        case EntryAction::kRemoveDirectory:
+          AddFolderRow(path);
+          break;
+        case EntryAction::kDeleteTree:
+          AddTree(path);
+          break;
       }
-    } while (FindNextFileW(find, &entry));
+    } while (listing && FindNextFileW(find, &entry));
     FindClose(find);
     AddFolderRow(dir);
   }
@@ -85,7 +108,7 @@ class RemoveFileRows {
   // A row that removes the folder |dir| only, as an empty folder or a link.
   void AddFolderRow(const std::wstring& dir) {
     // Windows Installer takes no folder path of MAX_PATH units or more.
-    if (dir.size() >= MAX_PATH) {
+    if (!tree_removal::CanBeNamed(dir)) {
       Log(install_, L"path longer than MAX_PATH, stays: " + dir);
       return;
     }
@@ -98,7 +121,7 @@ class RemoveFileRows {
   // Whether RemoveFiles can delete the file |path|; logs why not. A file
   // held open without FILE_SHARE_DELETE cannot be opened for DELETE.
   bool Deletable(const std::wstring& path) {
-    if (path.size() >= MAX_PATH) {
+    if (!tree_removal::CanBeNamed(path)) {
       Log(install_, L"path longer than MAX_PATH, stays: " + path);
       return false;
     }
@@ -228,12 +251,11 @@ void Schedule(MSIHANDLE install, MSIHANDLE database) {
   const std::wstring folder = InstallFolder(install, database);
   if (folder.empty())
     return;
-  const std::wstring cache = folder + L"\\cache";
-  const DWORD attributes = GetFileAttributesW(cache.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES ||
-      !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+  const std::wstring cache = Join(folder, L"cache");
+  const FolderAction action =
+      tree_removal::ActionForFolder(GetFileAttributesW(cache.c_str()));
+  if (action == FolderAction::kLeave)
     return;  // The shell never ran, or nothing to do with it.
-  }
   MSIHANDLE view = 0;
   if (MsiDatabaseOpenViewW(database,
                            L"SELECT `FileKey`, `Component_`, `FileName`, "
@@ -243,7 +265,7 @@ void Schedule(MSIHANDLE install, MSIHANDLE database) {
     Log(install, L"cannot open the RemoveFile table: the cache stays");
   } else {
     RemoveFileRows rows(install, view);
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+    if (action == FolderAction::kRemoveLink)
       rows.AddFolderRow(cache);
     else
       rows.AddTree(cache);

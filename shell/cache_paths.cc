@@ -3,34 +3,15 @@
 namespace cache_paths {
 
 EntryAction ActionForEntry(const std::wstring& name, uint32_t attributes) {
-  if (name.empty() || name[0] == L'.')
+  if (!name.empty() && name[0] == L'.')
     return EntryAction::kSkip;
-  // A link is never followed: what it points at lies outside the cache.
-  if (attributes & kAttributeReparsePoint) {
-    return (attributes & kAttributeDirectory) ? EntryAction::kRemoveDirectory
-                                              : EntryAction::kDeleteFile;
-  }
-  return (attributes & kAttributeDirectory) ? EntryAction::kDeleteTree
-                                            : EntryAction::kDeleteFile;
-}
-
-FolderAction ActionForFolder(uint32_t attributes) {
-  if (attributes == kNoAttributes || !(attributes & kAttributeDirectory))
-    return FolderAction::kLeave;
-  // Checked before every enumeration, the first one included: a cache
-  // folder that is itself a link would otherwise be emptied through it.
-  if (attributes & kAttributeReparsePoint)
-    return FolderAction::kRemoveLink;
-  return FolderAction::kEmptyAndRemove;
+  return tree_removal::ActionForEntry(name, attributes);
 }
 
 bool JoinPath(const std::wstring& dir,
               const std::wstring& name,
               std::wstring* path) {
-  if (dir.size() + 1 + name.size() >= kMaxPath)
-    return false;
-  *path = dir + L'/' + name;
-  return true;
+  return tree_removal::JoinPath(dir, name, kSeparator, path);
 }
 
 bool CacheDirBesideExe(const std::wstring& exe_path, std::wstring* cache_dir) {

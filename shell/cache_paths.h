@@ -1,5 +1,6 @@
-// Path rules of the cache-clearing command. Free of windows.h: attributes
-// are the WIN32_FIND_DATAW bits, paths are UTF-16 on Windows.
+// Path rules of the cache-clearing command: the rules every tree removal
+// follows (tree_removal.h), with the command's own choices. Free of
+// windows.h.
 
 #ifndef ZELVORA_SHELL_CACHE_PATHS_H_
 #define ZELVORA_SHELL_CACHE_PATHS_H_
@@ -8,38 +9,26 @@
 #include <cstdint>
 #include <string>
 
+#include "tree_removal.h"
+
 namespace cache_paths {
 
 // Every path is built in a buffer of this many units, zero included.
-constexpr size_t kMaxPath = 260;
+using tree_removal::kMaxPath;
 
-// FILE_ATTRIBUTE_DIRECTORY and FILE_ATTRIBUTE_REPARSE_POINT.
-constexpr uint32_t kAttributeDirectory = 0x10;
-constexpr uint32_t kAttributeReparsePoint = 0x400;
-// INVALID_FILE_ATTRIBUTES: GetFileAttributesW failed.
-constexpr uint32_t kNoAttributes = 0xFFFFFFFF;
+using tree_removal::kAttributeDirectory;
+using tree_removal::kAttributeReparsePoint;
+using tree_removal::kNoAttributes;
 
-// What the tree deletion does with a directory it is about to empty, by that
-// directory's own attributes (GetFileAttributesW reports a link's own, not
-// its target's).
-enum class FolderAction {
-  kLeave,           // Missing, unreadable or no directory: left alone.
-  kRemoveLink,      // A junction or link to a directory: removed as the link
-                    // itself, never enumerated.
-  kEmptyAndRemove,  // A real directory.
-};
+using tree_removal::ActionForFolder;
+using tree_removal::EntryAction;
+using tree_removal::FolderAction;
 
-FolderAction ActionForFolder(uint32_t attributes);
+// The command's paths join with a forward slash.
+constexpr tree_removal::Separator kSeparator = tree_removal::Separator::kSlash;
 
-// What the tree deletion does with one directory entry.
-enum class EntryAction {
-  kSkip,             // Names beginning with ".": ".", ".." and hidden ones.
-  kDeleteFile,       // A file, or a link to one: DeleteFileW.
-  kDeleteTree,       // A real directory: emptied, then removed.
-  kRemoveDirectory,  // A junction or link to a directory: removed as the
-                     // link itself, its target never enumerated.
-};
-
+// As tree_removal::ActionForEntry, and names beginning with "." are skipped
+// too: the browser's lock files and hidden entries stay.
 EntryAction ActionForEntry(const std::wstring& name, uint32_t attributes);
 
 // "<dir>/<name>" into |path|; false, with |path| untouched, when it would not

@@ -173,9 +173,14 @@ TEST_F(CacheCommand, NeverEmptiesWhatALinkPointsAt) {
 
   MakeUnixLink(outside.path(), cache_);
   AskAndAnswer(IDYES);
-  RemoveUnixLink(cache_);
   for (const std::wstring& file : kept)
     EXPECT_TRUE(Exists(file)) << "deleted through the cache link: " << file;
+  test_support::RemoveTree(LongPath(cache_));
+  RemoveUnixLink(cache_);
+  for (const std::wstring& file : kept) {
+    EXPECT_TRUE(Exists(file))
+        << "RemoveTree deleted through the folder link it was given: " << file;
+  }
 }
 
 // A program deeper than MAX_PATH reads its path cut (GetModuleFileNameW

@@ -558,7 +558,9 @@ TEST_F(Installer, UninstallLogsTheCacheFilesItCannotRemove) {
   const std::wstring dir = InstallDir(kOld);
   ASSERT_FALSE(dir.empty());
   ASSERT_TRUE(WriteCacheTree(dir));
-  const std::wstring locked = dir + L"\\" + kCacheFiles[0];
+  // Brackets in a name are no property: the log names the file as it is.
+  const std::wstring locked = dir + L"\\cache\\[ProductName] lock";
+  ASSERT_TRUE(MakeFile(locked));
   // Open without FILE_SHARE_DELETE, as a browser holds its files.
   HANDLE held = CreateFileW(locked.c_str(), GENERIC_READ, FILE_SHARE_READ,
                             nullptr, OPEN_EXISTING, 0, nullptr);

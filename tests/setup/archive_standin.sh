@@ -6,14 +6,23 @@
 #                         file: update fails, no i386 package can be found
 #   STANDIN_HELD="P..."   these packages' dependencies cannot be met
 #   STANDIN_NPM_FAIL=1    every npm download fails
-#   STANDIN_I386=1        dpkg already has the i386 architecture
-# Each call is logged to $STANDIN_DIR/log; dpkg's architectures live there.
+#   STANDIN_I386=1        dpkg already has the i386 architecture, and apt's
+#                         package lists cover it
+#   STANDIN_INSTALLED=1   dpkg-query finds every package installed
+# As apt does, an i386 package is found only in lists read (apt-get update)
+# since dpkg got the i386 architecture. Each call is logged to
+# $STANDIN_DIR/log; dpkg's architectures and those apt's lists cover live
+# there.
 set -u
 echo "$(basename "$0") $*" >>"$STANDIN_DIR/log"
 case $(basename "$0") in
   sleep) ;;
   id) [ "$1" = -u ] && echo 0 ;;
   dpkg-query)
+    if [ -n "${STANDIN_INSTALLED:-}" ]; then
+      echo "install ok installed"
+      exit 0
+    fi
     echo "dpkg-query: no packages found matching ${*: -1}" >&2
     exit 1
     ;;
@@ -44,6 +53,7 @@ case $(basename "$0") in
       esac
     done
     if [ "$action" = update ]; then
+      cat "$STANDIN_DIR/arches" >"$STANDIN_DIR/listed" 2>/dev/null || true
       [ -z "${STANDIN_BAD_INDEX:-}" ] && exit 0
       echo "E: Failed to fetch http://deb.debian.org/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz  File has unexpected size (374820 != 376004). Mirror sync in progress? [IP: 151.101.2.132 80]" >&2
       echo "E: Some index files failed to download. They have been ignored, or old ones used instead." >&2
@@ -52,6 +62,9 @@ case $(basename "$0") in
     status=0
     for pkg in "${pkgs[@]}"; do
       if [ -n "${STANDIN_BAD_INDEX:-}" ] && [ "${pkg%:i386}" != "$pkg" ]; then
+        echo "E: Unable to locate package $pkg" >&2 && status=100
+      elif [ "${pkg%:i386}" != "$pkg" ] && [ -z "${STANDIN_I386:-}" ] &&
+        ! grep -qx i386 "$STANDIN_DIR/listed" 2>/dev/null; then
         echo "E: Unable to locate package $pkg" >&2 && status=100
       elif [[ " ${STANDIN_HELD:-} " == *" $pkg "* ]]; then
         echo " $pkg : Depends: lib${pkg%%:*}-dep (= 1.0) but it is not going to be installed"

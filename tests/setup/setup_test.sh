@@ -63,6 +63,24 @@ grep -qx 'dpkg --add-architecture i386' <<<"$calls" ||
 expect_output held_i386 "skipped wine32:i386 (optional): E: Unable to correct problems, you have held broken packages."
 grep -q '^apt-get install.* libxinerama1:i386' <<<"$calls" ||
   fail "held_i386: expected libxinerama1:i386 still tried"
+# apt finds i386 packages only in lists read after the architecture came.
+! grep -q 'skipped libxinerama1:i386' <<<"$out" ||
+  fail "held_i386: expected libxinerama1:i386 installed from package lists" \
+    "read after dpkg --add-architecture i386, got: $(grep 'skipped libx' <<<"$out")"
+
+# A machine that refuses 32-bit programs: every 64-bit package a test run
+# needs is required, the 64-bit libxinerama1 through which Wine sees the
+# monitors too; what is passed over as optional is i386 alone.
+run no_32bit ZELVORA_SETUP_TEST_RUNS_32BIT=no
+[ "$status" -eq 0 ] || fail "no_32bit: expected exit 0, got $status"
+grep -qE '^apt-get install.* libxinerama1( |$)' <<<"$calls" ||
+  fail "no_32bit: expected libxinerama1 among the required packages, got: $(grep '^apt-get install' <<<"$calls")"
+skipped=$(sed -n 's/.*setup: skipped \(.*\) (optional).*/\1/p' <<<"$out")
+[ -n "$skipped" ] || fail "no_32bit: expected the i386 packages named as skipped"
+for pkg in $skipped; do
+  [ "${pkg%:i386}" != "$pkg" ] ||
+    fail "no_32bit: expected only i386 packages optional, got $pkg"
+done
 
 # A required package that cannot be installed: set-up stops, naming it and
 # the archive's error.
@@ -80,6 +98,20 @@ tries=$(grep -c '^npm ci' <<<"$calls" || true)
 [ "$tries" -ge 2 ] || fail "npm_fails: expected npm ci retried, got $tries tries"
 expect_output npm_fails "npm ci of tests/error_page failed"
 expect_output npm_fails "npm ERR! code ECONNRESET"
+
+# Everything present, on a machine that runs 32-bit programs: set-up
+# returns at once and leaves apt, dpkg and npm alone. (Each file setup.sh
+# looks for is there, and dpkg-query finds every package.)
+present=$work/present
+mkdir -p "$present/tree/tests/error_page/node_modules/playwright-core"
+for file in $(sed -n 's|^ *want\(32\)\? [^ ]* \(/[^ ]*\)$|\2|p' "$setup"); do
+  mkdir -p "$present/root$(dirname "$file")"
+  touch "$present/root$file"
+done
+run present STANDIN_INSTALLED=1 ZELVORA_SETUP_TEST_RUNS_32BIT=yes
+[ "$status" -eq 0 ] || fail "present: expected exit 0, got $status"
+! grep -qv '^dpkg-query ' <<<"$calls" ||
+  fail "present: expected nothing but dpkg-query asked, got: $(grep -v '^dpkg-query ' <<<"$calls")"
 
 [ "$failures" -eq 0 ] || { echo "$failures failure(s)" >&2; exit 1; }
 echo "setup_test: all scenarios passed"

@@ -218,6 +218,21 @@ TEST(Startup, TheCacheGuardGivesNoSecondClaimOnACacheItCannotName) {
       << " characters to fail; it held";
 }
 
+// CreateMutexW returns NULL with ERROR_INVALID_HANDLE when an object of
+// another kind (here an event) has the name. The guard then holds nothing:
+// it cannot tell whether another browser process writes to the cache.
+TEST(Startup, TheCacheGuardHoldsNothingWhenItsMutexCannotBeMade) {
+  HANDLE event =
+      CreateEventW(nullptr, TRUE, FALSE, CacheGuard::NameFor(L"cache").c_str());
+  ASSERT_TRUE(event) << "error " << GetLastError();
+  {
+    const CacheGuard guard(L"cache");
+    EXPECT_FALSE(guard.held())
+        << "expected no claim where CreateMutexW gave no handle; it held";
+  }
+  CloseHandle(event);
+}
+
 TEST(Startup, ReleasesTheApplicationObjectAfterShutdown) {
   CefRefPtr<CefApp> app;
   RunShell(L"Zelvora.exe", [&] {

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "tree_removal.h"
+
 namespace test_support {
 
 std::wstring ProgramDir() {
@@ -94,31 +96,44 @@ TempDir::~TempDir() {
 }
 
 void RemoveTree(const std::wstring& dir) {
-  // A folder that is a link goes as the link, never enumerated: cleaning up
-  // must not delete what it points at.
-  const DWORD attributes = GetFileAttributesW(dir.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES)
-    return;
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-    RemoveDirectoryW(dir.c_str());
-    return;
+  // The rules every tree removal of ours follows: cleaning up must not
+  // delete what a link points at. Backslashes: |dir| may be a "\\?\" path,
+  // which may also be longer than MAX_PATH.
+  switch (tree_removal::ActionForFolder(GetFileAttributesW(dir.c_str()))) {
+    case tree_removal::FolderAction::kLeave:
+      return;
+    case tree_removal::FolderAction::kRemoveLink:
+      RemoveDirectoryW(dir.c_str());
+      return;
+    case tree_removal::FolderAction::kEmptyAndRemove:
+      break;
   }
+  const auto join = [&dir](const std::wstring& name) {
+    return tree_removal::Join(dir, name, tree_removal::Separator::kBackslash);
+  };
   WIN32_FIND_DATAW entry;
-  HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &entry);
+  HANDLE find = FindFirstFileW(join(L"*").c_str(), &entry);
   if (find != INVALID_HANDLE_VALUE) {
     do {
-      const std::wstring name = entry.cFileName;
-      if (name == L"." || name == L"..")
-        continue;
-      const std::wstring path = dir + L"\\" + name;
+      const std::wstring path = join(entry.cFileName);
       // Read-only entries cannot be deleted. Links keep their attributes:
       // nothing is done through one.
       if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(path);
-      else
-        DeleteFileW(path.c_str());
+      switch (tree_removal::ActionForEntry(entry.cFileName,
+                                           entry.dwFileAttributes)) {
+        case tree_removal::EntryAction::kSkip:
+          break;
+        case tree_removal::EntryAction::kDeleteFile:
+          DeleteFileW(path.c_str());
+          break;
+        case tree_removal::EntryAction::kDeleteTree:
+          RemoveTree(path);
+          break;
+        case tree_removal::EntryAction::kRemoveDirectory:
+          RemoveDirectoryW(path.c_str());
+          break;
+      }
     } while (FindNextFileW(find, &entry));
     FindClose(find);
   }
