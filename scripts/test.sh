@@ -75,13 +75,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The programs we ship, for i686, and the package's custom action: always
-# built, since the x86_64 suite checks them statically and packages them; in
+# The programs we ship, for i686, the package's custom action and their
+# package: always built, since the x86_64 suite checks them statically,
+# packages and signs them, and builds them once more to compare; in
 # Release, as shipped (NDEBUG). The host's own tests (the natively built
 # logic, the browser test, signing, reproducibility) run once, with the
 # x86_64 build, whose build type is Debug: the i686 build leaves them out.
 configure i686 Release -DZELVORA_HOST_TESTS=OFF
-cmake --build "$builds/i686" -j"$jobs" --target uninstall Zelvora cache_removal
+cmake --build "$builds/i686" -j"$jobs" \
+  --target uninstall Zelvora cache_removal zelvora_msi
 
 # Can this machine run 32-bit Windows programs? Asked by running one: the
 # uninstaller we ship, which exits at once without an argument. Why not is
