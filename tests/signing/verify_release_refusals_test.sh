@@ -68,17 +68,21 @@ refused() {
     fail "$what: expected a refusal before any rebuild, got: $(cat "$work/out")"
   fi
 }
+# The verifier, stopped should it hang.
 verify() {
-  CEF_ROOT=$cef_root "$verifier" "$@"
+  CEF_ROOT=$cef_root timeout 60 "$verifier" "$@"
 }
 
 release "$work/r"
 refused "no arguments" "usage: " verify
 refused "three arguments" "usage: " verify "$work/r" HEAD extra
 refused "no CEF_ROOT" "CEF_ROOT is not set" \
-  env -u CEF_ROOT "$verifier" "$work/r"
-refused "a CEF_ROOT that is no folder" "CEF_ROOT=$work/none is no folder" \
-  env CEF_ROOT="$work/none" "$verifier" "$work/r"
+  env -u CEF_ROOT timeout 60 "$verifier" "$work/r"
+refused "a CEF_ROOT that leads nowhere" \
+  "CEF_ROOT=$work/none/cef is no folder" \
+  env CEF_ROOT="$work/none/cef" timeout 60 "$verifier" "$work/r"
+refused "a release folder that leads nowhere" "$work/none/r is no folder" \
+  verify "$work/none/r"
 refused "no such commit" "no-such-tag is no commit" \
   verify "$work/r" no-such-tag
 
@@ -101,6 +105,10 @@ for name in Zelvora.exe uninstall.exe; do
   release "$work/plain"
   echo "no program" >"$work/plain/$name"
   refused "$name without a version resource" "$name: no version resource" \
+    verify "$work/plain"
+  # Cut off in the middle of its version.
+  printf 'ProductVersion\0\0\0\0001' | iconv -t UTF-16LE >"$work/plain/$name"
+  refused "$name cut off in its version" "$name is version 1, but" \
     verify "$work/plain"
 done
 release "$work/msi" "Zelvora-$other.msi"
