@@ -22,10 +22,16 @@ cef_root=$3
 
 work=$(mktemp -d /tmp/zelvora-verify-test.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-# The one time the test build wrote into PROGRAM_DIR's programs
-# (cmake/Reproducible.cmake): SOURCE_DATE_EPOCH where scripts/test.sh was
-# given one, or else the time of the commit the sources are checked out at.
-epoch=${SOURCE_DATE_EPOCH:-$(git -C "$source_dir" log -1 --format=%ct)}
+# The one time the test build wrote into PROGRAM_DIR's programs, their link
+# time stamp: the commit's when they were built, or SOURCE_DATE_EPOCH
+# (cmake/Reproducible.cmake; reproducible_build_test.sh checks it).
+epoch=$(python3 - "$program_dir/uninstall.exe" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+pe = struct.unpack_from("<I", data, 0x3C)[0]
+print(struct.unpack_from("<I", data, pe + 8)[0])
+PY
+)
 unset ZELVORA_SIGN_PASSWORD SOURCE_DATE_EPOCH
 
 failures=0
