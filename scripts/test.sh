@@ -64,8 +64,10 @@ configure() {
 run=$(mktemp -d /tmp/zelvora-test.XXXXXX)
 xvfb_pid=
 xephyr_pid=
+prefix_pid=
 cleanup() {
   local prefix
+  [ -z "$prefix_pid" ] || wait "$prefix_pid" 2>/dev/null || true
   for prefix in "$run"/wine-*/; do
     [ -d "$prefix" ] && WINEPREFIX=${prefix%/} wine_stop
   done
@@ -75,13 +77,51 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The programs we ship, for i686, and the package's custom action: always
-# built, since the x86_64 suite checks them statically and packages them; in
+# X servers started with -displayfd write their display number to a file
+# once they are ready: wait_for_display FILE SERVER-NAME prints it.
+wait_for_display() {
+  for _ in $(seq 100); do
+    [ -s "$1" ] && break
+    sleep 0.1
+  done
+  [ -s "$1" ] || { echo "test: $2 did not start" >&2; exit 1; }
+  head -n1 "$1"
+}
+
+# Xvfb picks a free display itself and tells us its number once it is ready.
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$run/display" \
+  >"$run/xvfb.log" 2>&1 &
+xvfb_pid=$!
+display=$(wait_for_display "$run/display" Xvfb)
+export DISPLAY=:$display
+
+# A second display with two monitors side by side: 1920x1080 and 1280x1024
+# to its right. Wine takes them from Xinerama (RandR is off so that it is the
+# only source). Wine reads the monitors once per prefix session, so tests
+# use this display from a prefix of their own.
+Xephyr -displayfd 3 +xinerama -extension RANDR -screen 1920x1080 \
+  -screen 1280x1024 -nolisten tcp 3>"$run/xinerama" >"$run/xephyr.log" 2>&1 &
+xephyr_pid=$!
+display=$(wait_for_display "$run/xinerama" Xephyr)
+export ZELVORA_XINERAMA_DISPLAY=:$display
+
+# The x86_64 suite's Wine prefix is made while the programs build: its
+# first start takes seconds.
+(
+  wine_env x86_64 "$run/wine-x86_64"
+  wine_prefix
+) >"$run/prefix-x86_64.log" 2>&1 &
+prefix_pid=$!
+
+# The programs we ship, for i686, the package's custom action and their
+# package: always built, since the x86_64 suite checks them statically,
+# packages and signs them, and builds them once more to compare; in
 # Release, as shipped (NDEBUG). The host's own tests (the natively built
 # logic, the browser test, signing, reproducibility) run once, with the
 # x86_64 build, whose build type is Debug: the i686 build leaves them out.
 configure i686 Release -DZELVORA_HOST_TESTS=OFF
-cmake --build "$builds/i686" -j"$jobs" --target uninstall Zelvora cache_removal
+cmake --build "$builds/i686" -j"$jobs" \
+  --target uninstall Zelvora cache_removal zelvora_msi
 
 # Can this machine run 32-bit Windows programs? Asked by running one: the
 # uninstaller we ship, which exits at once without an argument. Why not is
@@ -112,34 +152,6 @@ echo "test: architectures: $arches"
 configure x86_64 Debug -DZELVORA_SHIPPED_PROGRAM_DIR="$builds/i686/bin"
 cmake --build "$builds/x86_64" -j"$jobs"
 
-# X servers started with -displayfd write their display number to a file
-# once they are ready: wait_for_display FILE SERVER-NAME prints it.
-wait_for_display() {
-  for _ in $(seq 100); do
-    [ -s "$1" ] && break
-    sleep 0.1
-  done
-  [ -s "$1" ] || { echo "test: $2 did not start" >&2; exit 1; }
-  head -n1 "$1"
-}
-
-# Xvfb picks a free display itself and tells us its number once it is ready.
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$run/display" \
-  >"$run/xvfb.log" 2>&1 &
-xvfb_pid=$!
-display=$(wait_for_display "$run/display" Xvfb)
-export DISPLAY=:$display
-
-# A second display with two monitors side by side: 1920x1080 and 1280x1024
-# to its right. Wine takes them from Xinerama (RandR is off so that it is the
-# only source). Wine reads the monitors once per prefix session, so tests
-# use this display from a prefix of their own.
-Xephyr -displayfd 3 +xinerama -extension RANDR -screen 1920x1080 \
-  -screen 1280x1024 -nolisten tcp 3>"$run/xinerama" >"$run/xephyr.log" 2>&1 &
-xephyr_pid=$!
-display=$(wait_for_display "$run/xinerama" Xephyr)
-export ZELVORA_XINERAMA_DISPLAY=:$display
-
 # suite ARCH [CTEST-ARGS...]: ARCH's build under its Wine, in new prefixes.
 suite() {
   local arch=$1
@@ -148,7 +160,7 @@ suite() {
   (
     export ZELVORA_XINERAMA_PREFIX=$run/wine-$arch-xinerama
     wine_env "$arch" "$run/wine-$arch"
-    wine_prefix
+    [ "$arch" = x86_64 ] || wine_prefix
     status=0
     # Side by side: most tests spend their time waiting (for Wine, windows,
     # the browser). What they share is handed out by ctest
@@ -162,7 +174,15 @@ suite() {
 }
 
 status=0
-suite x86_64 "$@" || status=$?
+if wait "$prefix_pid"; then
+  prefix_pid=
+  suite x86_64 "$@" || status=$?
+else
+  prefix_pid=
+  echo "test: could not make the x86_64 suite's Wine prefix:" >&2
+  tail -n 20 "$run/prefix-x86_64.log" >&2
+  status=1
+fi
 if [ -z "$i686_why" ]; then
   suite i686 "$@" || status=$?
 fi

@@ -37,10 +37,12 @@ die() {
   exit 2
 }
 [ $# -ge 1 ] && [ $# -le 2 ] || usage
-released=$(realpath -- "$1")
+# realpath -m: a path that leads nowhere is refused below, with exit status 2.
+released=$(realpath -m -- "$1")
+[ -d "$released" ] || die "$1 is no folder"
 commit_name=${2:-HEAD}
 [ -n "${CEF_ROOT:-}" ] || die "CEF_ROOT is not set: the CEF distribution the release was built with"
-cef_root=$(realpath -- "$CEF_ROOT")
+cef_root=$(realpath -m -- "$CEF_ROOT")
 [ -d "$cef_root" ] || die "CEF_ROOT=$CEF_ROOT is no folder"
 for tool in osslsigncode msiextract msiinfo python3; do
   command -v "$tool" >/dev/null || die "$tool is missing: run scripts/setup.sh build sign"
@@ -73,12 +75,12 @@ at += len(key)
 while data[at:at + 2] == b"\0\0":
     at += 2
 end = at
-while data[end:end + 2] != b"\0\0":
+while end < len(data) and data[end:end + 2] != b"\0\0":
     end += 2
 print(data[at:end].decode("utf-16-le"))
 EOF
 }
-version=$(git -C "$root" show "$commit:CMakeLists.txt" |
+version=$({ git -C "$root" show "$commit:CMakeLists.txt" 2>/dev/null || true; } |
   sed -n 's/^project(Zelvora VERSION \([0-9.]*\).*/\1/p')
 [ -n "$version" ] || die "$commit_name: no version in its CMakeLists.txt"
 for name in Zelvora.exe uninstall.exe; do

@@ -1,27 +1,31 @@
 #!/usr/bin/env bash
-# Reproducible builds: two release builds (i686, Release) of the same
-# sources, in two folders of different names and depths, each with its own
-# umask, locale, time zone and wall clock (the second runs a year ahead
-# under faketime), build the same bytes: uninstall.exe, Zelvora.exe on the
-# CEF test double, its package, and what `cmake --install --strip` puts into
-# dist/. Where two files differ, first_difference.py names the first
-# differing offset and the PE or package field it lies in.
+# Reproducible builds: a second release build (i686, Release) of the sources
+# the test build's i686 programs came from, in a folder of another name and
+# depth, with its own umask, locale, time zone and wall clock (a year ahead
+# under faketime), builds the same bytes as that build: uninstall.exe,
+# Zelvora.exe on the CEF test double, its package, and what `cmake --install
+# --strip` puts into dist/. Where two files differ, first_difference.py
+# names the first differing offset and the PE or package field it lies in.
 #
-#   reproducible_build_test.sh SOURCE_DIR CEF_ROOT
+#   reproducible_build_test.sh SOURCE_DIR FIRST_BUILD CEF_ROOT
 #
-# CEF_ROOT: the i686 CEF distribution the shell is built from (the test
-# double's, laid out as a distribution). Each build gets a copy of its own at
-# a path of its own, as its sources do.
+# FIRST_BUILD: the test build's i686 build folder (scripts/test.sh builds
+# its programs and package), built from SOURCE_DIR and CEF_ROOT, the i686
+# CEF distribution (the test double's, laid out as a distribution). The
+# second build gets copies of both at paths of its own, and the first
+# build's time only as SOURCE_DATE_EPOCH when it is configured.
 set -euo pipefail
 source_dir=$1
-cef_root=$2
+first_build=$2
+cef_root=$3
 here=$(cd "$(dirname "$0")" && pwd)
 
 work=$(mktemp -d /tmp/zelvora-reproducible.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-# Any time will do, as long as both builds are given the same one. Only
-# configuring sees it: the build must carry it to every step itself.
-epoch=1700000000
+# The one time the first build wrote (cmake/Reproducible.cmake):
+# SOURCE_DATE_EPOCH where scripts/test.sh was given one, or else the time of
+# the commit the sources are checked out at.
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$source_dir" log -1 --format=%ct)}
 unset SOURCE_DATE_EPOCH
 
 failures=0
@@ -51,46 +55,46 @@ build() {
     cmake --install "$2" --prefix "$2/dist" --strip >>"$2.log" 2>&1
 }
 
-first=$work/a/zelvora
 second=$work/the-second-place/b/zelvora-sources
-copy_sources "$first"
 copy_sources "$second"
-cp -r "$cef_root" "$work/a/cef"
 mkdir -p "$work/the-second-place/cef"
 cp -r "$cef_root" "$work/the-second-place/cef/binary-distribution"
 
-# Both at once: the second a year ahead, so that a wall-clock time that gets
-# into a file shows.
-(umask 022 && LC_ALL=C TZ=UTC build "$first" "$work/a/build" "$work/a/cef") &
-first_build=$!
+# What the first build installs, as the second does.
+mkdir -p "$work/a"
+ln -s "$first_build/bin" "$work/a/bin"
+cmake --install "$first_build" --prefix "$work/a/dist" --strip \
+  >"$work/a/install.log" 2>&1 ||
+  fail "installing the first build failed: $(tail -n 20 "$work/a/install.log")"
+# The second a year ahead, so that a wall-clock time that gets into a file
+# shows.
 (umask 077 && LC_ALL=C.UTF-8 TZ=Pacific/Kiritimati \
-  faketime -f +365d bash -c "epoch=$epoch; $(declare -f build); build '$second' '$work/b' '$work/the-second-place/cef/binary-distribution'") &
-second_build=$!
-wait "$first_build" || fail "the first build failed: $(tail -n 20 "$work/a/build.log")"
-wait "$second_build" || fail "the second build failed: $(tail -n 20 "$work/b.log")"
+  faketime -f +365d bash -c "epoch=$epoch; $(declare -f build); build '$second' '$work/b' '$work/the-second-place/cef/binary-distribution'") ||
+  fail "the second build failed: $(tail -n 20 "$work/b.log")"
 [ "$failures" -eq 0 ] || exit 1
 
-msi=dist/Zelvora-1.0.0.msi
+msi=$(cd "$work/b" && ls dist/Zelvora-*.msi)
 for file in bin/uninstall.exe bin/Zelvora.exe "$msi" dist/uninstall.exe \
   dist/Zelvora.exe dist/error.html; do
-  if [ ! -f "$work/a/build/$file" ] || [ ! -f "$work/b/$file" ]; then
+  if [ ! -f "$work/a/$file" ] || [ ! -f "$work/b/$file" ]; then
     fail "$file: expected from both builds"
-  elif ! said=$(python3 "$here/first_difference.py" "$work/a/build/$file" \
+  elif ! said=$(python3 "$here/first_difference.py" "$work/a/$file" \
     "$work/b/$file"); then
     fail "$file: expected the same bytes from both builds; $said"
   fi
 done
 
-# The times written are SOURCE_DATE_EPOCH's.
+# The times written are the commit's in the first build and the
+# SOURCE_DATE_EPOCH it was configured with in the second.
 export LC_ALL=C TZ=UTC
 expected=$(date -d "@$epoch")
-for program in bin/uninstall.exe dist/uninstall.exe; do
-  stamp=$(i686-w64-mingw32-objdump -p "$work/a/build/$program" |
+for program in a/bin/uninstall.exe b/bin/uninstall.exe b/dist/uninstall.exe; do
+  stamp=$(i686-w64-mingw32-objdump -p "$work/$program" |
     sed -n 's/^Time\/Date[[:space:]]*//p')
   [ "$(date -d "$stamp" +%s 2>/dev/null)" = "$epoch" ] ||
-    fail "$program: expected the PE time stamp $expected (SOURCE_DATE_EPOCH), got $stamp"
+    fail "$program: expected the PE time stamp $expected (the commit's, or SOURCE_DATE_EPOCH), got $stamp"
 done
-created=$(msiinfo suminfo "$work/a/build/$msi" | sed -n 's/^Created: //p')
+created=$(msiinfo suminfo "$work/b/$msi" | sed -n 's/^Created: //p')
 [ "$(date -d "$created" +%s 2>/dev/null)" = "$epoch" ] ||
   fail "$msi: expected it created $expected (SOURCE_DATE_EPOCH), got $created"
 

@@ -7,18 +7,16 @@
 # only the test CA, then checks what came out the way a Windows machine
 # would check it.
 #
-#   signing_test.sh SOURCE_DIR PROGRAM_DIR SIGNED_DIR CEF_ROOT
+#   signing_test.sh SOURCE_DIR PROGRAM_DIR SIGNED_DIR
 #
 # PROGRAM_DIR holds the i686 Zelvora.exe and uninstall.exe; SIGNED_DIR gets
 # the signed programs as the signed package installs them, for the static
-# PE checks that run after this test. Last, a signed release of HEAD is
-# built from CEF_ROOT (the i686 CEF test double's distribution) and
-# scripts/verify-release.sh rebuilds and compares it.
+# PE checks that run after this test. (verify_release_test.sh checks a
+# signed release against its rebuild.)
 set -euo pipefail
 source_dir=$1
 program_dir=$2
 signed_dir=$3
-cef_root=$4
 
 work=$(mktemp -d /tmp/zelvora-signing.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -32,41 +30,12 @@ fail() {
 }
 
 # --- A throwaway CA and code-signing certificate --------------------------
-cat >"$work/openssl.cnf" <<'EOF'
-[ca]
-basicConstraints = critical, CA:TRUE
-keyUsage = critical, keyCertSign, cRLSign
-subjectKeyIdentifier = hash
-[signer]
-basicConstraints = critical, CA:FALSE
-keyUsage = critical, digitalSignature
-extendedKeyUsage = codeSigning
-subjectKeyIdentifier = hash
-authorityKeyIdentifier = keyid
-EOF
 # A password that would not survive a careless trip through a shell.
 password='test pass $HOME "x"'
 printf '%s\n' "$password" >"$work/password"
-(
-  cd "$work"
-  openssl genpkey -quiet -algorithm RSA -pkeyopt rsa_keygen_bits:2048 \
-    -out ca-key.pem
-  openssl req -x509 -new -key ca-key.pem -subj '/CN=Zelvora Test CA' \
-    -days 1 -config openssl.cnf -extensions ca -out ca.pem
-  openssl genpkey -quiet -algorithm RSA -pkeyopt rsa_keygen_bits:2048 \
-    -aes-256-cbc -pass file:password -out signer-key.pem
-  openssl req -new -key signer-key.pem -passin file:password \
-    -subj '/CN=Zelvora Test Signer' -out signer.csr
-  openssl x509 -req -in signer.csr -CA ca.pem -CAkey ca-key.pem \
-    -CAcreateserial -days 1 -extfile openssl.cnf -extensions signer \
-    -out signer.pem 2>/dev/null
-  cat signer.pem ca.pem >chain.pem
-  # openssl reads one password file once: a copy for the second password.
-  cp password password-out
-  openssl pkcs12 -export -in signer.pem -inkey signer-key.pem \
-    -passin file:password -certfile ca.pem -passout file:password-out \
-    -out signer.p12
-) || { echo "FAIL: could not make the test certificates" >&2; exit 1; }
+. "$source_dir/tests/signing/test_certificates.sh"
+make_test_certificates "$work" "$work/password" ||
+  { echo "FAIL: could not make the test certificates" >&2; exit 1; }
 
 # --- Helpers ---------------------------------------------------------------
 # A CEF runtime stand-in laid out like a binary distribution's.
@@ -247,135 +216,6 @@ if release "$pem_build" "${pem_settings[@]}" \
   fi
 else
   fail "configuring the PEM-signed build failed: $(cat "$pem_build.log")"
-fi
-
-# --- A signed release, rebuilt byte for byte by scripts/verify-release.sh --
-# The release is HEAD's, built in a clone as scripts/build.sh builds one (the
-# verifier rebuilds a commit, so uncommitted changes are in neither), dated
-# by the commit as a release is.
-unset SOURCE_DATE_EPOCH
-release_src=$work/release-src
-git clone --quiet --no-checkout "$source_dir" "$release_src"
-git -C "$release_src" checkout --quiet --detach \
-  "$(git -C "$source_dir" rev-parse HEAD)"
-released=$work/released
-mkdir -p "$released"
-if cmake -S "$release_src" -B "$work/release" \
-  -DCMAKE_TOOLCHAIN_FILE="$release_src/cmake/toolchain-i686-mingw.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DCEF_ROOT="$cef_root" \
-  -DZELVORA_SIGN_PKCS12="$work/signer.p12" >"$work/release.log" 2>&1 &&
-  (
-    export ZELVORA_SIGN_PASSWORD=$password
-    cmake --build "$work/release" -j"$(nproc)" &&
-      cmake --install "$work/release" --prefix "$work/release/dist" --strip
-  ) >>"$work/release.log" 2>&1; then
-  cp "$work/release/dist/Zelvora.exe" "$work/release/dist/uninstall.exe" \
-    "$work/release/dist/"Zelvora-*.msi "$released/"
-  # A release's Zelvora.exe is the one its package installs.
-  cmp -s "$released/Zelvora.exe" \
-    "$work/release/installer/zelvora_msi-payload/Zelvora.exe" ||
-    fail "release: expected dist/Zelvora.exe to be the package's, signature included"
-else
-  fail "the signed release build failed: $(tail -n 20 "$work/release.log")"
-fi
-
-# verify DIR: runs the verifier on the release in DIR; its output in
-# $work/verify.out, its exit status in $verified. The first run rebuilds
-# HEAD; later runs given the same signatures compare with that rebuild (a
-# package with a changed signature is rebuilt, as it would be anew).
-verify() {
-  verified=0
-  CEF_ROOT=$cef_root ZELVORA_VERIFY_CAFILE=$work/ca.pem \
-    ZELVORA_VERIFY_KEEP=$work/rebuilt \
-    "$source_dir/scripts/verify-release.sh" "$1" HEAD >"$work/verify.out" \
-    2>&1 || verified=$?
-}
-msi=$(cd "$released" && ls Zelvora-*.msi 2>/dev/null || echo Zelvora.msi)
-files="Zelvora.exe uninstall.exe $msi cache_removal.dll"
-
-verify "$released"
-if [ "$verified" -ne 0 ]; then
-  fail "verify-release.sh on the signed release: expected exit status 0, got $verified: $(cat "$work/verify.out")"
-fi
-for name in $files; do
-  grep -q "^$name.*: identical$" "$work/verify.out" ||
-    fail "verify-release.sh on the signed release: expected '$name: identical', got: $(cat "$work/verify.out")"
-done
-
-# One byte of one released file changed: in what it signs (at OFFSET), or in
-# its signature (the RSA signature value near the end of the PKCS#7 blob: in
-# a program where it lies; a package's, put back by osslsigncode
-# attach-signature, which lays the package out as before).
-tamper_payload() {
-  python3 -c 'import sys
-with open(sys.argv[1], "r+b") as f:
-    f.seek(int(sys.argv[2])); byte = f.read(1)[0]
-    f.seek(int(sys.argv[2])); f.write(bytes([byte ^ 1]))' "$1" "$2"
-}
-tamper_signature() {
-  local sig=$work/tamper.sig
-  rm -f "$sig" "$work/tamper.bare"
-  osslsigncode extract-signature -in "$1" -out "$sig" >/dev/null
-  local size
-  size=$(stat -c %s "$sig")
-  if [ "$(head -c 2 "$1")" = MZ ]; then
-    tamper_payload "$1" "$(python3 -c 'import sys
-data, sig = (open(name, "rb").read() for name in sys.argv[1:])
-print(data.rindex(sig) + len(sig) - 10)' "$1" "$sig")"
-    return
-  fi
-  tamper_payload "$sig" $((size - 10))
-  osslsigncode remove-signature -in "$1" -out "$work/tamper.bare" >/dev/null
-  rm -f "$1"
-  osslsigncode attach-signature -sigin "$sig" -in "$work/tamper.bare" \
-    -out "$1" >/dev/null 2>&1 || true
-}
-
-# Changed at OFFSET and signed anew with the release's key: a valid
-# signature on what the commit does not build.
-tamper_resigned() {
-  osslsigncode remove-signature -in "$1" -out "$work/tamper.bare" >/dev/null
-  tamper_payload "$work/tamper.bare" "$2"
-  rm -f "$1"
-  printf '%s' "$password" | osslsigncode sign -pkcs12 "$work/signer.p12" \
-    -readpass /dev/stdin -h sha256 -in "$work/tamper.bare" -out "$1" \
-    >/dev/null
-}
-
-# tampered NAME HOW [OFFSET]: the verifier on a copy of the release whose
-# NAME was changed by one byte (and for "resigned" signed anew) must fail,
-# say that NAME differs and find the other files identical.
-tampered() {
-  local name=$1 how=$2 copy=$work/tampered
-  rm -rf "$copy"
-  cp -r "$released" "$copy"
-  "tamper_$how" "$copy/$name" "${3:-}"
-  [ "$how" = resigned ] ||
-    [ "$(cmp -l "$released/$name" "$copy/$name" | wc -l)" -eq 1 ] ||
-    fail "$name, $how: expected a copy with one byte changed, $(cmp -l "$released/$name" "$copy/$name" | wc -l) differ"
-  verify "$copy"
-  if [ "$verified" -ne 1 ]; then
-    fail "verify-release.sh, $name tampered ($how): expected exit status 1, got $verified: $(cat "$work/verify.out")"
-  fi
-  grep -q "^$name: differs" "$work/verify.out" ||
-    fail "verify-release.sh, $name tampered ($how): expected '$name: differs', got: $(cat "$work/verify.out")"
-  for other in $files; do
-    [ "$other" = "$name" ] ||
-      grep -q "^$other.*: identical$" "$work/verify.out" ||
-      fail "verify-release.sh, $name tampered ($how): expected '$other: identical', got: $(cat "$work/verify.out")"
-  done
-}
-if [ -s "$released/Zelvora.exe" ] && [ -s "$work/rebuilt/made-of" ]; then
-  # The manifest's execution level, and a byte of the package's cabinet
-  # (the installed programs, compressed).
-  manifest=$(grep -obaF requireAdministrator "$released/Zelvora.exe" |
-    head -n 1 | cut -d: -f1)
-  tampered Zelvora.exe payload "$manifest"
-  tampered Zelvora.exe signature
-  tampered Zelvora.exe resigned "$manifest"
-  tampered "$msi" payload $(($(grep -obaF MSCF "$released/$msi" |
-    head -n 1 | cut -d: -f1) + 64))
-  tampered "$msi" signature
 fi
 
 if [ "$failures" -ne 0 ]; then
