@@ -109,7 +109,7 @@ class RemoveFileRows {
   void AddFolderRow(const std::wstring& dir) {
     // Windows Installer takes no folder path of MAX_PATH units or more.
     if (!tree_removal::CanBeNamed(dir)) {
-      Log(install_, L"path longer than MAX_PATH, stays: " + dir);
+      Log(install_, L"path of MAX_PATH characters or more, stays: " + dir);
       return;
     }
     const std::wstring property = DirProperty(dir);
@@ -122,7 +122,7 @@ class RemoveFileRows {
   // held open without FILE_SHARE_DELETE cannot be opened for DELETE.
   bool Deletable(const std::wstring& path) {
     if (!tree_removal::CanBeNamed(path)) {
-      Log(install_, L"path longer than MAX_PATH, stays: " + path);
+      Log(install_, L"path of MAX_PATH characters or more, stays: " + path);
       return false;
     }
     HANDLE file = CreateFileW(
