@@ -537,8 +537,8 @@ describe('the page tries again by itself', { concurrency: PAGES_AT_ONCE }, () =>
       win = await openShellWindow(`${hall.url}/lobby`, 100);
       await win.page.waitForTimeout(3000);
       const asked = hall.paths.length;
-      assert.ok(asked >= 1 && asked <= 4,
-        `expected 1 to 4 requests in 3 s (at 0.01, 0.06, 0.36 and 0.96 s, and later), got ${asked}`);
+      assert.ok(asked <= 4,
+        `expected at most 4 requests in 3 s (at 0.01, 0.06, 0.36 and 0.96 s, or later), got ${asked}`);
       await waitUntil(() => hall.paths.length >= 4, 'four requests', 60_000);
       assert.deepEqual(win.delays.slice(0, 4), [1000, 5000, 30000, 60000],
         'expected the page to wait 1 s, 5 s, 30 s, 1 min before its attempts');
@@ -553,7 +553,7 @@ describe('the page tries again by itself', { concurrency: PAGES_AT_ONCE }, () =>
     let win;
     try {
       win = await openShellWindow(`${hall.url}/lobby`, 50_000);
-      await waitUntil(() => win.delays.length >= 9, 'nine waits', 60_000);
+      await waitUntil(() => win.delays.length >= 9, 'nine waits', 120_000);
       assert.deepEqual(win.delays.slice(0, 9),
         [1000, 5000, 30000, 60000, 300000, 600000, 1800000, 1800000, 1800000],
         'expected the page to wait 1 s, 5 s, 30 s, 1 min, 5 min, 10 min, then 30 min each time');
