@@ -557,8 +557,10 @@ describe('the page tries again by itself', { concurrency: PAGES_AT_ONCE }, () =>
       assert.deepEqual(win.delays.slice(0, 9),
         [1000, 5000, 30000, 60000, 300000, 600000, 1800000, 1800000, 1800000],
         'expected the page to wait 1 s, 5 s, 30 s, 1 min, 5 min, 10 min, then 30 min each time');
-      assert.ok(hall.paths.length >= 8 && hall.paths.length <= win.delays.length,
-        `expected one request after each wait, got ${hall.paths.length} after ${win.delays.length} waits`);
+      // (The page's console reaches the test later than its requests reach
+      // the server: the pace test bounds them from above.)
+      assert.ok(hall.paths.length >= 8,
+        `expected a request after each of the first 8 waits, got ${hall.paths.length}`);
     } finally { await win?.close(); await hall.close(); }
   });
 
