@@ -167,14 +167,19 @@ else
 fi
 
 # The error page's browser test drives Chromium with playwright-core, pinned
-# by tests/error_page/package-lock.json. Tried three times, as downloads are.
+# by tests/error_page/package-lock.json, on the Node.js of Debian's nodejs
+# (18 on Debian 12). Installed again whenever the lock differs from the one
+# it was installed from; tried three times, as downloads are. Then the node
+# found must be one the installed driver says it runs on.
 case " $* " in
   *" test "*)
-    if [ ! -d "$root/tests/error_page/node_modules/playwright-core" ]; then
-      echo "setup: installing tests/error_page's npm packages"
+    npm_dir=$root/tests/error_page
+    if ! cmp -s "$npm_dir/package-lock.json" \
+      "$npm_dir/node_modules/.zelvora-installed-lock.json"; then
+      echo "setup: installing tests/error_page's npm packages" \
+        "(for Node.js $(node --version 2>&1))"
       for try in 1 2 3; do
-        out=$(npm ci --prefix "$root/tests/error_page" --no-audit --no-fund \
-          2>&1) && break
+        out=$(npm ci --prefix "$npm_dir" --no-audit --no-fund 2>&1) && break
         if [ "$try" -eq 3 ]; then
           echo "setup: npm ci of tests/error_page failed 3 times:" >&2
           { grep -m5 '^npm ERR!' <<<"$out" || tail -n1 <<<"$out"; } |
@@ -183,6 +188,28 @@ case " $* " in
         fi
         sleep 10
       done
+      cp "$npm_dir/package-lock.json" \
+        "$npm_dir/node_modules/.zelvora-installed-lock.json" 2>/dev/null || true
+    fi
+    driver=$npm_dir/node_modules/playwright-core/package.json
+    if [ -f "$driver" ] && ! out=$(node -e '
+      const p = JSON.parse(require("fs").readFileSync(process.argv[1], "utf8"));
+      const need = (p.engines && p.engines.node) || "";
+      const want = /^>=\s*(\d+)(?:\.(\d+))?(?:\.(\d+))?$/.exec(need.trim());
+      const have = process.versions.node.split(".").map(Number);
+      const diff = want && want.slice(1).map((n, i) => have[i] - Number(n || 0));
+      const what = `${p.name} ${p.version} runs on Node.js ${need || "(not said)"}`;
+      if (!want) {
+        console.log(`${what}, which set-up cannot compare with ${process.version}`);
+        process.exit(1);
+      }
+      if (diff[0] < 0 || (!diff[0] && (diff[1] < 0 || (!diff[1] && diff[2] < 0)))) {
+        console.log(`${what}, and ${process.execPath} is ${process.version}`);
+        process.exit(1);
+      }' "$driver" 2>&1); then
+      echo "setup: the browser test cannot run on this machine's Node.js:" >&2
+      echo "setup:   ${out:-node did not start}" >&2
+      exit 1
     fi
     ;;
 esac

@@ -9,12 +9,16 @@
 
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { execFileSync } from 'node:child_process';
+import { execFile } from 'node:child_process';
 import fs from 'node:fs';
+import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
+import { promisify } from 'node:util';
 import { chromium } from 'playwright-core';
+
+const execFileAsync = promisify(execFile);
 
 const repoRoot = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..', '..');
 const pageSource = path.join(repoRoot, 'shell', 'error.html');
@@ -33,16 +37,39 @@ const SETTLE_MS = 150;
 const PAGES_AT_ONCE = 4;
 
 // The query the shell appends to error.html for |failedUrl|, from the
-// shell's own ErrorPageUrlFor (shell/error_page_url.cc).
+// shell's own ErrorPageUrlFor (shell/error_page_url.cc). A promise: the
+// addresses asked for at once (tests start side by side) go to one run of
+// that program, which runs while the tests wait; each is asked once.
 const ERROR_PAGE_URL = 'file:///error.html';
+const errorPageQueries = new Map(); // failed address -> promise of its query
+let nextRun = null; // { failed: [addresses], queries: promise of theirs }
 function shellErrorPageQuery(failedUrl) {
+  if (!errorPageQueries.has(failedUrl)) {
+    if (!nextRun) {
+      const run = { failed: [] };
+      run.queries = new Promise((resolve) => setImmediate(resolve)).then(() => {
+        nextRun = null;
+        return errorPageQueriesOf(run.failed);
+      });
+      nextRun = run;
+    }
+    const index = nextRun.failed.push(failedUrl) - 1;
+    errorPageQueries.set(failedUrl, nextRun.queries.then((queries) => queries[index]));
+  }
+  return errorPageQueries.get(failedUrl);
+}
+async function errorPageQueriesOf(failed) {
   const program = process.env.ZELVORA_ERROR_PAGE_URL_FOR;
   assert.ok(program && fs.existsSync(program),
     'expected ZELVORA_ERROR_PAGE_URL_FOR to name the built error_page_url_for program');
-  const [url, ...rest] = execFileSync(program, [failedUrl]).toString('utf8').split('\0');
-  assert.deepEqual(rest, [''], 'expected one address from error_page_url_for');
-  assert.ok(url.startsWith(ERROR_PAGE_URL + '?'), `expected ${ERROR_PAGE_URL}?..., got ${url}`);
-  return url.slice(ERROR_PAGE_URL.length);
+  const { stdout } = await execFileAsync(program, failed, { encoding: 'utf8' });
+  const urls = stdout.split('\0');
+  assert.equal(urls.pop(), '', 'expected each address from error_page_url_for to end in NUL');
+  assert.equal(urls.length, failed.length, `expected ${failed.length} addresses from error_page_url_for`);
+  return urls.map((url) => {
+    assert.ok(url.startsWith(ERROR_PAGE_URL + '?'), `expected ${ERROR_PAGE_URL}?..., got ${url}`);
+    return url.slice(ERROR_PAGE_URL.length);
+  });
 }
 
 let browser;
@@ -61,14 +88,42 @@ after(async () => {
   if (pageDir) fs.rmSync(pageDir, { recursive: true, force: true });
 });
 
+// The error page's clock, installed before its script runs. Its timers run
+// |scale| times faster than asked (0: never), and once one has fired, the
+// page's Date.now() is as far on as the timer asked for, in every later
+// document of the window too (the time skipped is kept in the window's
+// sessionStorage). So the page's own schedule, unchanged, runs in a fraction
+// of a second. Each delay the page asks for is reported on the console as
+// "clock: <ms>".
+function testClock({ scale }) {
+  if (location.protocol !== 'file:') return;
+  const KEY = 'test clock: ms skipped';
+  const skipped = () => Number(sessionStorage.getItem(KEY)) || 0;
+  const realNow = Date.now;
+  const realSetTimeout = window.setTimeout;
+  Date.now = () => realNow() + skipped();
+  window.setTimeout = (callback, ms = 0, ...args) => {
+    console.debug(`clock: ${ms}`);
+    if (!scale) return 0;
+    return realSetTimeout(() => {
+      sessionStorage.setItem(KEY, String(skipped() + ms - ms / scale));
+      callback(...args);
+    }, ms / scale);
+  };
+}
+// Most tests look at the page as it stands: its attempts never come.
+const FROZEN = 0;
+
 // Pages are kept open between tests: a new one costs Chromium a new renderer
 // process, most of what a test takes. Each has one browser context to itself
-// and goes back to about:blank before another test takes it.
-const idlePages = [];
+// (with a test clock of one scale) and goes back to about:blank before
+// another test takes it.
+const idlePages = new Map(); // clock scale -> pages
 
-async function newRecordingPage() {
+async function newRecordingPage(clock) {
   const context = await browser.newContext();
   context.setDefaultTimeout(10_000);
+  await context.addInitScript(testClock, { scale: clock });
   const page = await context.newPage();
   // What the page does for the test that holds it.
   page.seen = null;
@@ -86,17 +141,18 @@ async function newRecordingPage() {
 // |query| given). Every web request is answered locally with a tiny page and
 // recorded; page errors and dialogs are recorded too (dialogs are dismissed).
 // release() hands the page back once the test is done with it.
-async function openErrorPage(failedUrl, { query, viewport = SHELL_WINDOW } = {}) {
-  const page = idlePages.pop() ?? await newRecordingPage();
+async function openErrorPage(failedUrl, { query, viewport = SHELL_WINDOW, clock = FROZEN } = {}) {
+  if (!idlePages.has(clock)) idlePages.set(clock, []);
+  const page = idlePages.get(clock).pop() ?? await newRecordingPage(clock);
   await page.setViewportSize(viewport);
   const seen = { pageErrors: [], dialogs: [], webRequests: [], requests: [] };
   page.seen = seen;
   const release = async () => {
     page.seen = null;
     await page.goto('about:blank');
-    idlePages.push(page);
+    idlePages.get(clock).push(page);
   };
-  const url = pageUrl + (query ?? shellErrorPageQuery(failedUrl));
+  const url = pageUrl + (query ?? await shellErrorPageQuery(failedUrl));
   await page.goto(url, { waitUntil: 'load' });
   await page.waitForTimeout(SETTLE_MS);
   return { page, release, seen, url };
@@ -374,6 +430,208 @@ describe('the page stands alone', { concurrency: PAGES_AT_ONCE }, () => {
       assert.match(csp, /default-src 'none'/, 'expected a CSP that forbids anything external');
     } finally { await release(); }
   });
+});
+
+// A hall on 127.0.0.1 that is down (it answers each request with a line
+// that is no HTTP: the browser's load fails, and it does not ask again) until
+// |up| is set. Records the path and time (ms) of each request it receives.
+async function startHall() {
+  const hall = { up: false, paths: [], times: [] };
+  hall.server = http.createServer((request, response) => {
+    hall.paths.push(request.url);
+    hall.times.push(performance.now());
+    if (!hall.up) {
+      request.socket.end('down\r\n\r\n');
+      return;
+    }
+    response.writeHead(200, { 'content-type': 'text/html' });
+    response.end('<title>hall</title><link rel="icon" href="data:,">the hall');
+  });
+  await new Promise((resolve) => hall.server.listen(0, '127.0.0.1', resolve));
+  hall.url = `http://127.0.0.1:${hall.server.address().port}`;
+  hall.close = () => {
+    hall.server.closeAllConnections();
+    return new Promise((resolve) => hall.server.close(resolve));
+  };
+  return hall;
+}
+
+// A window as the shell keeps it: a failed load of a web address in its main
+// frame is answered with the error page for that address (as OnLoadError
+// does), a new document. |attempts| lists the web addresses the window set
+// out to load, |delays| each delay the page asked its clock for.
+// Headless pages are always shown: with |hidden|, the error page says it is
+// hidden (document.hidden) until the test sets window.testShown.
+function testHidden() {
+  if (location.protocol !== 'file:') return;
+  Object.defineProperty(document, 'hidden', { configurable: true, get: () => !window.testShown });
+}
+
+async function openShellWindow(failedUrl, clock, { offline = false, hidden = false } = {}) {
+  const context = await browser.newContext({ offline });
+  context.setDefaultTimeout(30_000);
+  await context.addInitScript(testClock, { scale: clock });
+  if (hidden) await context.addInitScript(testHidden);
+  const page = await context.newPage();
+  const win = { page, context, attempts: [], delays: [], pageErrors: [] };
+  const isWebLoad = (r) => r.isNavigationRequest() && r.frame() === page.mainFrame() &&
+    /^https?:/.test(r.url());
+  page.on('request', (r) => { if (isWebLoad(r)) win.attempts.push(r.url()); });
+  page.on('requestfailed', (r) => {
+    if (!isWebLoad(r)) return;
+    // Chromium's own error page may still come in first; ours follows it.
+    shellErrorPageQuery(r.url()).then((query) => page.goto(pageUrl + query)).catch(() => {});
+  });
+  page.on('console', (m) => {
+    const delay = /^clock: (\d+)$/.exec(m.text());
+    if (delay) win.delays.push(Number(delay[1]));
+  });
+  page.on('pageerror', (e) => win.pageErrors.push(String(e)));
+  win.close = () => context.close();
+  // A page with its clock running may be gone before its load event.
+  await page.goto(pageUrl + await shellErrorPageQuery(failedUrl),
+    { waitUntil: clock === FROZEN ? 'load' : 'commit' });
+  return win;
+}
+
+// Waits until |done()| holds (or resolves to true), for at most |ms|; says |what| was awaited.
+async function waitUntil(done, what, ms = 10_000) {
+  const end = Date.now() + ms;
+  while (!(await done())) {
+    assert.ok(Date.now() < end, `expected ${what} within ${ms} ms`);
+    await new Promise((resolve) => setTimeout(resolve, 10));
+  }
+}
+
+async function nextLine(page) {
+  return page.evaluate(() => {
+    const el = document.getElementById('next');
+    return el && el.checkVisibility() ? el.textContent : null;
+  });
+}
+
+describe('the page tries again by itself', { concurrency: PAGES_AT_ONCE }, () => {
+  test('the hall comes back with no click once its server is up', async () => {
+    const hall = await startHall();
+    const failed = `${hall.url}/hall?table=5`;
+    let win;
+    try {
+      win = await openShellWindow(failed, 100);
+      await waitUntil(() => hall.paths.length >= 2, 'two attempts while the server is down', 30_000);
+      hall.up = true;
+      await waitUntil(async () => win.page.url() === failed &&
+        await win.page.title().catch(() => '') === 'hall', 'the hall shown', 30_000);
+      assert.deepEqual(new Set(hall.paths), new Set(['/hall?table=5']),
+        'expected the server asked for the failed address and nothing else');
+      assert.deepEqual(win.pageErrors, [], 'expected no script errors on the page');
+    } finally { await win?.close(); await hall.close(); }
+  });
+
+  // Chromium's schedule with the first wait at 1 s, in this clock's time, 100
+  // times faster: attempts 10, 60, 360 and 960 ms after the failure, each
+  // later by what its failure and the new page take; the fifth 3 s later.
+  test('a server that stays down is asked at the schedule\'s pace, across new error pages', async () => {
+    const hall = await startHall();
+    let win;
+    try {
+      win = await openShellWindow(`${hall.url}/lobby`, 100);
+      await win.page.waitForTimeout(3000);
+      const asked = hall.paths.length;
+      assert.ok(asked <= 4,
+        `expected at most 4 requests in 3 s (at 0.01, 0.06, 0.36 and 0.96 s, or later), got ${asked}`);
+      await waitUntil(() => hall.paths.length >= 4, 'four requests', 60_000);
+      assert.deepEqual(win.delays.slice(0, 4), [1000, 5000, 30000, 60000],
+        'expected the page to wait 1 s, 5 s, 30 s, 1 min before its attempts');
+      const gaps = hall.times.slice(1, 4).map((t, i) => Math.round(t - hall.times[i]));
+      assert.ok(gaps[0] >= 50 && gaps[1] >= 300 && gaps[2] >= 600,
+        `expected at least 50, 300 and 600 ms between the requests, got ${gaps.join(', ')} ms`);
+    } finally { await win?.close(); await hall.close(); }
+  });
+
+  test('the waits grow to 30 min and stay there', async () => {
+    const hall = await startHall();
+    let win;
+    try {
+      win = await openShellWindow(`${hall.url}/lobby`, 50_000);
+      await waitUntil(() => win.delays.length >= 9, 'nine waits', 120_000);
+      assert.deepEqual(win.delays.slice(0, 9),
+        [1000, 5000, 30000, 60000, 300000, 600000, 1800000, 1800000, 1800000],
+        'expected the page to wait 1 s, 5 s, 30 s, 1 min, 5 min, 10 min, then 30 min each time');
+      // (The page's console reaches the test later than its requests reach
+      // the server: the pace test bounds them from above.)
+      assert.ok(hall.paths.length >= 8,
+        `expected a request after each of the first 8 waits, got ${hall.paths.length}`);
+    } finally { await win?.close(); await hall.close(); }
+  });
+
+  test('a failure 5 min after the last attempt starts the schedule again', async () => {
+    const hall = await startHall();
+    const failed = `${hall.url}/lobby`;
+    let win;
+    try {
+      win = await openShellWindow(failed, FROZEN);
+      assert.equal(await nextLine(win.page), 'Trying again in 1 s…');
+      // A click is an attempt too: its failure brings the next wait.
+      await win.page.evaluate(() => document.getElementById('retry').click());
+      await waitUntil(() => win.delays.length === 2, 'the wait of the page the failure brings');
+      assert.deepEqual(win.delays, [1000, 5000]);
+      await win.page.waitForURL((u) => u.protocol === 'file:');
+      assert.equal(await nextLine(win.page), 'Trying again in 5 s…');
+      await win.page.evaluate(() => sessionStorage.setItem('test clock: ms skipped',
+        String(Number(sessionStorage.getItem('test clock: ms skipped')) + 300_001)));
+      await win.page.goto(pageUrl + await shellErrorPageQuery(failed));
+      assert.deepEqual(win.delays, [1000, 5000, 1000],
+        'expected the first wait again for a failure 5 min after the last attempt');
+    } finally { await win?.close(); await hall.close(); }
+  });
+
+  test('offline, the page waits; going online makes an attempt at once', async () => {
+    const failed = 'http://127.0.0.1:9/hall';
+    const [running, frozen] = await Promise.all([
+      openShellWindow(failed, 100, { offline: true }),
+      openShellWindow(failed, FROZEN, { offline: true }),
+    ]);
+    try {
+      await running.page.waitForTimeout(1000);
+      assert.deepEqual(running.attempts, [],
+        'expected no attempt while offline (due at 0.01, 0.06, 0.36 and 0.96 s)');
+      assert.equal(await nextLine(running.page), 'Waiting for the connection…');
+      // With its clock stopped, only going online can make the page go.
+      await frozen.context.setOffline(false);
+      await waitUntil(() => frozen.attempts.length > 0, 'an attempt on going online', 5000);
+      assert.deepEqual(frozen.attempts, [failed]);
+    } finally { await running.close(); await frozen.close(); }
+  });
+
+  test('hidden, the page waits; once shown, it goes at once', async () => {
+    let win;
+    try {
+      win = await openShellWindow('http://127.0.0.1:9/hall', 100, { hidden: true });
+      await win.page.waitForTimeout(1000);
+      assert.deepEqual(win.attempts, [], 'expected no attempt while hidden (due at 0.01 s)');
+      await win.page.evaluate(() => {
+        window.testShown = true;
+        document.dispatchEvent(new Event('visibilitychange'));
+      });
+      await waitUntil(() => win.attempts.length > 0, 'an attempt once shown');
+    } finally { await win?.close(); }
+  });
+
+  for (const failed of ['javascript:window.__pwned=1', 'file:///C:/Windows/win.ini',
+    'about:blank', 'ftp://files.example/hall.zip']) {
+    test(`never for ${failed}, which is not http or https`, async () => {
+      const { release, page, seen } = await openErrorPage(failed, { clock: 1000 });
+      try {
+        const at = page.url();
+        await page.waitForTimeout(300);
+        assert.equal(page.url(), at, `${failed}: expected the page to stay`);
+        assert.deepEqual(seen.requests, [at], `${failed}: expected no request but the page's`);
+        assert.equal(await page.evaluate(() => window.__pwned), undefined,
+          `${failed}: expected window.__pwned to stay undefined`);
+        assert.equal(await nextLine(page), null, `${failed}: expected no "Trying again" line`);
+      } finally { await release(); }
+    });
+  }
 });
 
 // CEF's Chromium (49 as shipped, 45 where the page was tried) drops what it
