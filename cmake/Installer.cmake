@@ -4,6 +4,8 @@
 # sources build the same package (cmake/Reproducible.cmake).
 include(${CMAKE_CURRENT_LIST_DIR}/Signing.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/Reproducible.cmake)
+# The launch condition refuses a Windows older than the oldest we support.
+include(${CMAKE_CURRENT_LIST_DIR}/OldestWindows.cmake)
 
 find_program(ZELVORA_WIXL wixl REQUIRED)
 find_program(ZELVORA_WIXL_HEAT wixl-heat REQUIRED)
@@ -45,7 +47,7 @@ function(zelvora_add_msi target)
   get_filename_component(source_dir ${CMAKE_CURRENT_FUNCTION_LIST_DIR}
                          DIRECTORY)
   set(installer_dir ${source_dir}/installer)
-  # The oldest Windows the package installs on (cmake/ZelvoraTargets.cmake),
+  # The oldest Windows the package installs on (cmake/OldestWindows.cmake),
   # for its launch condition. Staged too, so that the package code, derived
   # from what is staged (installer/package_code.cmake), follows it.
   set(oldest_windows ${CMAKE_CURRENT_BINARY_DIR}/${target}-oldest-windows.txt)

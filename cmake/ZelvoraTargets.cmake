@@ -6,25 +6,11 @@
 # must agree. Our own code names the W or A functions outright.
 add_compile_definitions(UNICODE _UNICODE)
 
-# The oldest Windows the programs run on: Windows Vista (NT 6.0). Both
-# manifests name Vista to 10 as supported, and CEF 3 branch 2623 runs on
-# Vista. This one setting feeds the headers (_WIN32_WINNT and WINVER, so that
-# they hide what they can of newer Windows; "Using the Windows Headers"), the
-# check of every program's imports against cmake/windows_imports.txt
-# (cmake/check_imports.cmake), and the package's launch condition
-# (installer/zelvora.wxs, VersionNT = major * 100 + minor).
-set(ZELVORA_OLDEST_WINDOWS_NAME "Windows Vista")
-set(ZELVORA_OLDEST_WINDOWS_VERSION 6.0)
-string(REPLACE "." ";" zelvora_oldest_parts ${ZELVORA_OLDEST_WINDOWS_VERSION})
-list(GET zelvora_oldest_parts 0 zelvora_oldest_major)
-list(GET zelvora_oldest_parts 1 zelvora_oldest_minor)
-math(EXPR ZELVORA_OLDEST_VERSION_NT
-     "${zelvora_oldest_major} * 100 + ${zelvora_oldest_minor}")
-math(EXPR zelvora_oldest_winnt
-     "(${zelvora_oldest_major} << 8) | ${zelvora_oldest_minor}"
-     OUTPUT_FORMAT HEXADECIMAL)
-add_compile_definitions(_WIN32_WINNT=${zelvora_oldest_winnt}
-                        WINVER=${zelvora_oldest_winnt})
+# The headers hide what they can of Windows newer than the oldest one we
+# support (cmake/OldestWindows.cmake; "Using the Windows Headers").
+include(${CMAKE_CURRENT_LIST_DIR}/OldestWindows.cmake)
+add_compile_definitions(_WIN32_WINNT=${ZELVORA_OLDEST_WINNT}
+                        WINVER=${ZELVORA_OLDEST_WINNT})
 
 # Our own code is compiled with warnings on and fatal. CEF's handler
 # interfaces hand every notification more than it needs, so unused
