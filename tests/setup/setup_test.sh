@@ -101,9 +101,13 @@ expect_output npm_fails "npm ERR! code ECONNRESET"
 
 # Everything present, on a machine that runs 32-bit programs: set-up
 # returns at once and leaves apt, dpkg and npm alone. (Each file setup.sh
-# looks for is there, and dpkg-query finds every package.)
+# looks for is there, dpkg-query finds every package, and the npm packages
+# were installed from the lock the tree holds.)
 present=$work/present
 mkdir -p "$present/tree/tests/error_page/node_modules/playwright-core"
+echo '{"lockfileVersion": 3}' >"$present/tree/tests/error_page/package-lock.json"
+cp "$present/tree/tests/error_page/package-lock.json" \
+  "$present/tree/tests/error_page/node_modules/.zelvora-installed-lock.json"
 for file in $(sed -n 's|^ *want\(32\)\? [^ ]* \(/[^ ]*\)$|\2|p' "$setup"); do
   mkdir -p "$present/root$(dirname "$file")"
   touch "$present/root$file"
