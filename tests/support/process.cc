@@ -117,17 +117,20 @@ void RemoveTree(const std::wstring& dir) {
     do {
       const std::wstring path = join(entry.cFileName);
       // Read-only entries cannot be deleted. Links keep their attributes:
-      // nothing is done through one.
-      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      // nothing is done through one. Asked only of what is removed: "." and
+      // ".." are this folder and the one above it.
+      const bool link = entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
       switch (tree_removal::ActionForEntry(entry.cFileName,
                                            entry.dwFileAttributes)) {
         case tree_removal::EntryAction::kSkip:
           break;
         case tree_removal::EntryAction::kDeleteFile:
+          if (!link)
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
           DeleteFileW(path.c_str());
           break;
         case tree_removal::EntryAction::kDeleteTree:
+          SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
           RemoveTree(path);
           break;
         case tree_removal::EntryAction::kRemoveDirectory:
