@@ -62,6 +62,13 @@ configure() {
 }
 
 run=$(mktemp -d /tmp/zelvora-test.XXXXXX)
+# The tests' python3 is Debian's, the one set-up installs, whatever comes
+# first on the PATH: a version manager's python3 is a shim that costs a
+# quarter of a second each start, and the release tests start it dozens of
+# times. (In the build tree: a configured build may remember the path.)
+mkdir -p "$builds/debian"
+ln -sfn /usr/bin/python3 "$builds/debian/python3"
+export PATH=$builds/debian:$PATH
 xvfb_pid=
 xephyr_pid=
 prefix_pid=

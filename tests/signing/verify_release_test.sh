@@ -1,38 +1,34 @@
 #!/usr/bin/env bash
-# scripts/verify-release.sh on a signed release: every file identical to its
-# rebuild; the one file a byte was changed in (in what it signs, or in its
-# signature, or signed anew) "differs"; a signature it cannot trust does not
-# verify; and what it cannot rebuild stops it with exit status 2.
+# scripts/verify-release.sh on a signed release: the one file a byte was
+# changed in (in what it signs, or in its signature, or signed anew)
+# "differs" and the others stay identical; a signature it cannot trust does
+# not verify; and what it cannot rebuild stops it with exit status 2.
 #
-#   verify_release_test.sh SOURCE_DIR PROGRAM_DIR CEF_ROOT
+#   verify_release_test.sh SOURCE_DIR RELEASE_DIR
 #
-# The release is made of what the test build already has: the i686
-# programs and custom action of PROGRAM_DIR, built from CEF_ROOT (the i686
-# CEF test double's distribution), packaged and signed with a throwaway
-# certificate by the release's own rules (release/CMakeLists.txt, as
-# signing_test.sh uses them). The verifier rebuilds them from a commit of
-# this source tree as it stands, uncommitted changes included, made in a
-# clone of its own and dated with the programs' time stamp: the commit the
-# release was built from. So its one full build is the check that a build
-# of these sources elsewhere, from a clean clone, gives the same bytes.
+# RELEASE_DIR is what reproducible_build_test.sh left: a commit of this
+# source tree (sources/), a signed release of the test build's programs
+# (released/) that the verifier found identical to its rebuild of that
+# commit, the rebuild it kept (rebuilt/), the CEF distribution it was built
+# from (cef/), the release's certificate and key, and the commit's time
+# (epoch). The verifier compares with that rebuild again rather than
+# building the commit once more. RELEASE_DIR goes once this test passed.
 set -euo pipefail
 source_dir=$1
-program_dir=$2
-cef_root=$3
+dir=$2
 
+[ -s "$dir/rebuilt/made-of" ] || {
+  echo "FAIL: no rebuild in $dir: reproducible_build_test makes it" >&2
+  exit 1
+}
 work=$(mktemp -d /tmp/zelvora-verify-test.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-# The one time the test build wrote into PROGRAM_DIR's programs, their link
-# time stamp: the commit's when they were built, or SOURCE_DATE_EPOCH
-# (cmake/Reproducible.cmake; reproducible_build_test.sh checks it).
-epoch=$(python3 - "$program_dir/uninstall.exe" <<'PY'
-import struct, sys
-data = open(sys.argv[1], "rb").read()
-pe = struct.unpack_from("<I", data, 0x3C)[0]
-print(struct.unpack_from("<I", data, pe + 8)[0])
-PY
-)
 unset ZELVORA_SIGN_PASSWORD SOURCE_DATE_EPOCH
+epoch=$(cat "$dir/epoch")
+cef_root=$dir/cef/binary-distribution
+repo=$dir/sources
+released=$dir/released
+password='test pass'
 
 failures=0
 fail() {
@@ -40,16 +36,6 @@ fail() {
   failures=$((failures + 1))
 }
 
-password='test pass'
-printf '%s\n' "$password" >"$work/password"
-. "$source_dir/tests/signing/test_certificates.sh"
-make_test_certificates "$work" "$work/password" ||
-  { echo "FAIL: could not make the test certificates" >&2; exit 1; }
-
-# --- The commit the programs were built from --------------------------------
-# The sources as they stand, dated with that time.
-repo=$work/sources
-git clone --quiet --no-checkout "$source_dir" "$repo"
 # commit_sources MESSAGE: the index and a commit of what $repo holds.
 commit_sources() {
   git -C "$repo" add -A &&
@@ -57,57 +43,31 @@ commit_sources() {
       git -C "$repo" -c user.name=Test -c user.email=test@invalid \
       commit --quiet --allow-empty -m "$1"
 }
-(cd "$source_dir" && git ls-files -z --cached --others --exclude-standard) |
-  while IFS= read -r -d '' file; do
-    if [ -e "$source_dir/$file" ] || [ -L "$source_dir/$file" ]; then
-      printf '%s\0' "$file"
-    fi
-  done | (cd "$source_dir" && xargs -0 cp --parents --no-dereference -t "$repo")
-commit_sources "The sources as tested" ||
-  { echo "FAIL: could not commit the sources in $repo" >&2; exit 1; }
 version=$(sed -n 's/^project(Zelvora VERSION \([0-9.]*\).*/\1/p' \
   "$repo/CMakeLists.txt")
 
-# --- A signed release of it ---------------------------------------------------
-released=$work/released
-mkdir -p "$released"
-release=$work/release
-if cmake -S "$repo/tests/signing/release" -B "$release" \
-  -DZELVORA_SOURCE_DIR="$repo" -DPROGRAM_DIR="$program_dir" \
-  -DCEF_STAND_IN="$cef_root" -DRELEASE_VERSION="$version" \
-  -DZELVORA_SIGN_PKCS12="$work/signer.p12" >"$release.log" 2>&1 &&
-  ZELVORA_SIGN_PASSWORD=$password cmake --build "$release" \
-    >>"$release.log" 2>&1 &&
-  cmake --install "$release" --prefix "$release/dist" --strip \
-    >>"$release.log" 2>&1; then
-  cp "$release/dist/Zelvora.exe" "$release/dist/uninstall.exe" \
-    "$release/Zelvora-$version.msi" "$released/"
-  # A release's Zelvora.exe is the one its package installs.
-  cmp -s "$released/Zelvora.exe" "$release/package-payload/Zelvora.exe" ||
-    fail "release: expected dist/Zelvora.exe to be the package's, signature included"
-else
-  fail "the signed release failed: $(tail -n 20 "$release.log")"
-fi
-
 # --- The verifier -------------------------------------------------------------
 # verify DIR [COMMIT]: runs the commit's verifier on the release in DIR; its
-# output in $work/verify.out, its exit status in $verified. The first run
-# rebuilds the commit; later runs given the same signatures compare with
-# that rebuild. ZELVORA_VERIFY_CAFILE may be set to another CA.
+# output in $work/verify.out, its exit status in $verified. Given the same
+# signatures as the release, it compares with the kept rebuild.
+# ZELVORA_VERIFY_CAFILE may be set to another CA.
 verify() {
   verified=0
-  CEF_ROOT=$cef_root ZELVORA_VERIFY_CAFILE=${cafile:-$work/ca.pem} \
-    ZELVORA_VERIFY_KEEP=$work/rebuilt \
+  CEF_ROOT=$cef_root ZELVORA_VERIFY_CAFILE=${cafile:-$dir/ca.pem} \
+    ZELVORA_VERIFY_KEEP=$dir/rebuilt \
     "$repo/scripts/verify-release.sh" "$1" "${2:-HEAD}" >"$work/verify.out" \
     2>&1 || verified=$?
 }
 msi=Zelvora-$version.msi
 files="Zelvora.exe uninstall.exe $msi cache_removal.dll"
 
+# Compared with the kept rebuild, not built again.
 verify "$released"
 if [ "$verified" -ne 0 ]; then
   fail "verify-release.sh on the signed release: expected exit status 0, got $verified: $(cat "$work/verify.out")"
 fi
+grep -q "^verify-release: comparing with the rebuild of" "$work/verify.out" ||
+  fail "verify-release.sh on the signed release: expected it to compare with the rebuild in $dir/rebuilt, got: $(cat "$work/verify.out")"
 for name in $files; do
   grep -q "^$name.*: identical$" "$work/verify.out" ||
     fail "verify-release.sh on the signed release: expected '$name: identical', got: $(cat "$work/verify.out")"
@@ -148,7 +108,7 @@ tamper_resigned() {
   osslsigncode remove-signature -in "$1" -out "$work/tamper.bare" >/dev/null
   tamper_payload "$work/tamper.bare" "$2"
   rm -f "$1"
-  printf '%s' "$password" | osslsigncode sign -pkcs12 "$work/signer.p12" \
+  printf '%s' "$password" | osslsigncode sign -pkcs12 "$dir/signer.p12" \
     -readpass /dev/stdin -h sha256 -in "$work/tamper.bare" -out "$1" \
     >/dev/null
 }
@@ -176,7 +136,7 @@ tampered() {
       fail "verify-release.sh, $name tampered ($how): expected '$other: identical', got: $(cat "$work/verify.out")"
   done
 }
-if [ -s "$released/Zelvora.exe" ] && [ -s "$work/rebuilt/made-of" ]; then
+if [ -s "$released/Zelvora.exe" ] && [ -s "$dir/rebuilt/made-of" ]; then
   # The manifest's execution level, and a byte of the package's cabinet
   # (the installed programs, compressed).
   manifest=$(grep -obaF requireAdministrator "$released/Zelvora.exe" |
@@ -193,7 +153,7 @@ if [ -s "$released/Zelvora.exe" ] && [ -s "$work/rebuilt/made-of" ]; then
   # verify is shown without a rebuild, by trusting another CA.
   cp "$released/$msi" "$work/resealed.msi"
   tamper_signature "$work/resealed.msi"
-  if osslsigncode verify -CAfile "$work/ca.pem" -in "$work/resealed.msi" \
+  if osslsigncode verify -CAfile "$dir/ca.pem" -in "$work/resealed.msi" \
     >/dev/null 2>&1; then
     fail "$msi with a byte of its signature changed: expected osslsigncode verify to reject it, it accepted it"
   fi
@@ -211,8 +171,8 @@ fi
 # A commit that builds another custom action than the release's (one byte
 # changed in the kept rebuild's): it differs, the other files are
 # identical.
-if [ -s "$work/rebuilt/made-of" ]; then
-  tamper_payload "$work/rebuilt/cache_removal.dll" 80  # in the DOS stub
+if [ -s "$dir/rebuilt/made-of" ]; then
+  tamper_payload "$dir/rebuilt/cache_removal.dll" 80  # in the DOS stub
   verify "$released"
   [ "$verified" -eq 1 ] ||
     fail "verify-release.sh, another custom action built: expected exit status 1, got $verified: $(cat "$work/verify.out")"
@@ -222,7 +182,7 @@ if [ -s "$work/rebuilt/made-of" ]; then
     grep -q "^$name: identical$" "$work/verify.out" ||
       fail "verify-release.sh, another custom action built: expected '$name: identical', got: $(cat "$work/verify.out")"
   done
-  tamper_payload "$work/rebuilt/cache_removal.dll" 80
+  tamper_payload "$dir/rebuilt/cache_removal.dll" 80
 fi
 
 # --- What the verifier cannot rebuild: exit status 2, and why ----------------
@@ -265,5 +225,6 @@ if [ "$failures" -ne 0 ]; then
   echo "verify_release_test: $failures failure(s)" >&2
   exit 1
 fi
+rm -rf "$dir"
 echo "verify_release_test: passed"
 
