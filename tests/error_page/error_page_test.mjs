@@ -616,6 +616,9 @@ describe('the page tries again by itself', { concurrency: PAGES_AT_ONCE }, () =>
       assert.deepEqual(running.attempts, [],
         'expected no attempt while offline (due at 0.01, 0.06, 0.36 and 0.96 s)');
       assert.equal(await nextLine(running.page), 'Waiting for the connection…');
+      // A page that comes up offline says so at once: it plans no attempt.
+      assert.equal(await nextLine(frozen.page), 'Waiting for the connection…',
+        'expected the page opened offline to wait for the connection, not for a time');
       // With its clock stopped, only going online can make the page go.
       await frozen.goOnline();
       await waitUntil(() => frozen.attempts.length > 0, 'an attempt on going online', 5000);
