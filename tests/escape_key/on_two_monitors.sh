@@ -6,6 +6,10 @@
 . "$(dirname "$0")/../../scripts/lib/wine.sh"
 export DISPLAY=$ZELVORA_XINERAMA_DISPLAY WINEPREFIX=$ZELVORA_XINERAMA_PREFIX
 export ZELVORA_TWO_MONITORS=1
+# Made and stopped by scripts/test.sh, or else here.
+if [ -p "$WINEPREFIX/idle" ]; then
+  exec wine "$@"
+fi
 wine_prefix
 wine "$@"
 status=$?
