@@ -195,11 +195,9 @@ wait "$xinerama_pid" || true
 xinerama_pid=
 if wait "$prefix_pid"; then
   prefix_pid=
-xinerama_pid=
   suite x86_64 "$@" || status=$?
 else
   prefix_pid=
-xinerama_pid=
   echo "test: could not make the x86_64 suite's Wine prefix:" >&2
   tail -n 20 "$run/prefix-x86_64.log" >&2
   status=1

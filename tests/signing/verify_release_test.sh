@@ -4,7 +4,7 @@
 # "differs" and the others stay identical; a signature it cannot trust does
 # not verify; and what it cannot rebuild stops it with exit status 2.
 #
-#   verify_release_test.sh SOURCE_DIR RELEASE_DIR
+#   verify_release_test.sh RELEASE_DIR
 #
 # RELEASE_DIR is what reproducible_build_test.sh left: a commit of this
 # source tree (sources/), a signed release of the test build's programs
@@ -14,8 +14,7 @@
 # (epoch). The verifier compares with that rebuild again rather than
 # building the commit once more. RELEASE_DIR goes once this test passed.
 set -euo pipefail
-source_dir=$1
-dir=$2
+dir=$1
 
 [ -s "$dir/rebuilt/made-of" ] || {
   echo "FAIL: no rebuild in $dir: reproducible_build_test makes it" >&2
@@ -136,54 +135,50 @@ tampered() {
       fail "verify-release.sh, $name tampered ($how): expected '$other: identical', got: $(cat "$work/verify.out")"
   done
 }
-if [ -s "$released/Zelvora.exe" ] && [ -s "$dir/rebuilt/made-of" ]; then
-  # The manifest's execution level, and a byte of the package's cabinet
-  # (the installed programs, compressed).
-  manifest=$(grep -obaF requireAdministrator "$released/Zelvora.exe" |
-    head -n 1 | cut -d: -f1)
-  tampered Zelvora.exe payload "$manifest"
-  tampered Zelvora.exe signature
-  tampered Zelvora.exe resigned "$manifest"
-  tampered "$msi" payload $(($(grep -obaF MSCF "$released/$msi" |
-    head -n 1 | cut -d: -f1) + 64))
+# The manifest's execution level, and a byte of the package's cabinet
+# (the installed programs, compressed).
+manifest=$(grep -obaF requireAdministrator "$released/Zelvora.exe" |
+  head -n 1 | cut -d: -f1)
+tampered Zelvora.exe payload "$manifest"
+tampered Zelvora.exe signature
+tampered Zelvora.exe resigned "$manifest"
+tampered "$msi" payload $(($(grep -obaF MSCF "$released/$msi" |
+  head -n 1 | cut -d: -f1) + 64))
 
-  # A byte changed in the package's signature: osslsigncode rejects it. The
-  # verifier would rebuild for a signature it has not attached before; what
-  # it does with a file identical to the rebuild whose signature does not
-  # verify is shown without a rebuild, by trusting another CA.
-  cp "$released/$msi" "$work/resealed.msi"
-  tamper_signature "$work/resealed.msi"
-  if osslsigncode verify -CAfile "$dir/ca.pem" -in "$work/resealed.msi" \
-    >/dev/null 2>&1; then
-    fail "$msi with a byte of its signature changed: expected osslsigncode verify to reject it, it accepted it"
-  fi
-  openssl req -x509 -new -newkey rsa:2048 -nodes -keyout "$work/other-key.pem" \
-    -subj '/CN=Another CA' -days 1 -out "$work/other-ca.pem" 2>/dev/null
-  cafile=$work/other-ca.pem verify "$released"
-  [ "$verified" -eq 1 ] ||
-    fail "verify-release.sh, signatures of a CA not trusted: expected exit status 1, got $verified: $(cat "$work/verify.out")"
-  for name in $files; do
-    grep -q "^$name.*: differs from what was signed: its signature does not verify" "$work/verify.out" ||
-      fail "verify-release.sh, signatures of a CA not trusted: expected '$name: differs from what was signed', got: $(cat "$work/verify.out")"
-  done
+# A byte changed in the package's signature: osslsigncode rejects it. The
+# verifier would rebuild for a signature it has not attached before; what
+# it does with a file identical to the rebuild whose signature does not
+# verify is shown without a rebuild, by trusting another CA.
+cp "$released/$msi" "$work/resealed.msi"
+tamper_signature "$work/resealed.msi"
+if osslsigncode verify -CAfile "$dir/ca.pem" -in "$work/resealed.msi" \
+  >/dev/null 2>&1; then
+  fail "$msi with a byte of its signature changed: expected osslsigncode verify to reject it, it accepted it"
 fi
+openssl req -x509 -new -newkey rsa:2048 -nodes -keyout "$work/other-key.pem" \
+  -subj '/CN=Another CA' -days 1 -out "$work/other-ca.pem" 2>/dev/null
+cafile=$work/other-ca.pem verify "$released"
+[ "$verified" -eq 1 ] ||
+  fail "verify-release.sh, signatures of a CA not trusted: expected exit status 1, got $verified: $(cat "$work/verify.out")"
+for name in $files; do
+  grep -q "^$name.*: differs from what was signed: its signature does not verify" "$work/verify.out" ||
+    fail "verify-release.sh, signatures of a CA not trusted: expected '$name: differs from what was signed', got: $(cat "$work/verify.out")"
+done
 
 # A commit that builds another custom action than the release's (one byte
 # changed in the kept rebuild's): it differs, the other files are
 # identical.
-if [ -s "$dir/rebuilt/made-of" ]; then
-  tamper_payload "$dir/rebuilt/cache_removal.dll" 80  # in the DOS stub
-  verify "$released"
-  [ "$verified" -eq 1 ] ||
-    fail "verify-release.sh, another custom action built: expected exit status 1, got $verified: $(cat "$work/verify.out")"
-  grep -q "^cache_removal.dll (in $msi): differs" "$work/verify.out" ||
-    fail "verify-release.sh, another custom action built: expected 'cache_removal.dll (in $msi): differs', got: $(cat "$work/verify.out")"
-  for name in Zelvora.exe uninstall.exe "$msi"; do
-    grep -q "^$name: identical$" "$work/verify.out" ||
-      fail "verify-release.sh, another custom action built: expected '$name: identical', got: $(cat "$work/verify.out")"
-  done
-  tamper_payload "$dir/rebuilt/cache_removal.dll" 80
-fi
+tamper_payload "$dir/rebuilt/cache_removal.dll" 80  # in the DOS stub
+verify "$released"
+[ "$verified" -eq 1 ] ||
+  fail "verify-release.sh, another custom action built: expected exit status 1, got $verified: $(cat "$work/verify.out")"
+grep -q "^cache_removal.dll (in $msi): differs" "$work/verify.out" ||
+  fail "verify-release.sh, another custom action built: expected 'cache_removal.dll (in $msi): differs', got: $(cat "$work/verify.out")"
+for name in Zelvora.exe uninstall.exe "$msi"; do
+  grep -q "^$name: identical$" "$work/verify.out" ||
+    fail "verify-release.sh, another custom action built: expected '$name: identical', got: $(cat "$work/verify.out")"
+done
+tamper_payload "$dir/rebuilt/cache_removal.dll" 80
 
 # --- What the verifier cannot rebuild: exit status 2, and why ----------------
 # refused WHAT EXPECTED DIR [COMMIT]: the verifier on the release in DIR
@@ -196,30 +191,28 @@ refused() {
     fail "verify-release.sh, $1: expected '$2', got: $(cat "$work/verify.out")"
   fi
 }
-if [ -s "$released/$msi" ]; then
-  # A package without its signature.
-  rm -rf "$work/unsigned"
-  cp -r "$released" "$work/unsigned"
-  rm "$work/unsigned/$msi"
-  osslsigncode remove-signature -in "$released/$msi" \
-    -out "$work/unsigned/$msi" >/dev/null
-  refused "an unsigned package" "$msi: no signature to attach" \
-    "$work/unsigned"
-  # A commit whose build cannot attach signatures, named by its hash, and
-  # then one that does not build.
-  sed -i /ZELVORA_SIGN_FROM/d "$repo/cmake/Signing.cmake"
-  commit_sources "Without ZELVORA_SIGN_FROM"
-  before=$(git -C "$repo" rev-parse HEAD)
-  git -C "$repo" checkout --quiet HEAD~1 -- cmake/Signing.cmake
-  echo 'message(FATAL_ERROR "This commit does not build")' \
-    >>"$repo/CMakeLists.txt"
-  commit_sources "A commit that does not build"
-  refused "a commit from before ZELVORA_SIGN_FROM" \
-    "predates verifiable releases" "$released" "$before"
-  refused "a commit that does not build" "the rebuild failed" "$released"
-  grep -q "This commit does not build" "$work/verify.out" ||
-    fail "verify-release.sh, a commit that does not build: expected the end of the build's log, got: $(cat "$work/verify.out")"
-fi
+# A package without its signature.
+rm -rf "$work/unsigned"
+cp -r "$released" "$work/unsigned"
+rm "$work/unsigned/$msi"
+osslsigncode remove-signature -in "$released/$msi" \
+  -out "$work/unsigned/$msi" >/dev/null
+refused "an unsigned package" "$msi: no signature to attach" \
+  "$work/unsigned"
+# A commit whose build cannot attach signatures, named by its hash, and
+# then one that does not build.
+sed -i /ZELVORA_SIGN_FROM/d "$repo/cmake/Signing.cmake"
+commit_sources "Without ZELVORA_SIGN_FROM"
+before=$(git -C "$repo" rev-parse HEAD)
+git -C "$repo" checkout --quiet HEAD~1 -- cmake/Signing.cmake
+echo 'message(FATAL_ERROR "This commit does not build")' \
+  >>"$repo/CMakeLists.txt"
+commit_sources "A commit that does not build"
+refused "a commit from before ZELVORA_SIGN_FROM" \
+  "predates verifiable releases" "$released" "$before"
+refused "a commit that does not build" "the rebuild failed" "$released"
+grep -q "This commit does not build" "$work/verify.out" ||
+  fail "verify-release.sh, a commit that does not build: expected the end of the build's log, got: $(cat "$work/verify.out")"
 
 if [ "$failures" -ne 0 ]; then
   echo "verify_release_test: $failures failure(s)" >&2
