@@ -498,8 +498,13 @@ async function openShellWindow(failedUrl, clock, { offline = false, hidden = fal
   page.on('request', (r) => { if (isWebLoad(r)) win.attempts.push(r.url()); });
   page.on('requestfailed', (r) => {
     if (!isWebLoad(r)) return;
-    // Chromium's own error page may still come in first; ours follows it.
-    shellErrorPageQuery(r.url()).then((query) => page.goto(pageUrl + query)).catch(() => {});
+    // Ours follows Chromium's own error page, as OnLoadError does. Loaded
+    // while Chromium's is still coming, ours now and then starts with an
+    // empty sessionStorage (about 1 load in 70 under load), which would
+    // restart the schedule.
+    page.waitForURL((u) => u.protocol === 'chrome-error:', { waitUntil: 'commit' })
+      .then(() => shellErrorPageQuery(r.url()))
+      .then((query) => page.goto(pageUrl + query)).catch(() => {});
   });
   page.on('console', (m) => {
     const delay = /^clock: (\d+)$/.exec(m.text());
