@@ -1,6 +1,6 @@
 // Browser test of shell/error.html, the local page the shell shows in a frame
-// that failed to load. Runs natively (not under Wine) in Debian's Chromium,
-// driven by playwright-core:
+// that failed to load. Runs natively (not under Wine) in Debian's headless
+// Chromium (chromium-headless-shell), driven by playwright-core:
 //   ZELVORA_ERROR_PAGE_URL_FOR=build/test/x86_64/native/error_page_url_for \
 //   node --test tests/error_page/error_page_test.mjs
 // The page is opened at the addresses the shell's own C++ builds, printed by
@@ -77,10 +77,8 @@ async function errorPageQueriesOf(failed) {
 }
 
 let browser;
-// Every page of the test lives in this one browser context: each context
-// costs Chromium a window of its own, with renderers for its toolbar, more
-// than all the pages a test opens. What differs between pages (the clock,
-// the answered web requests) is set on each page.
+// Every page of the test lives in this one browser context. What differs
+// between pages (the clock, the answered web requests) is set on each page.
 let context;
 let pageDir;
 let pageUrl; // file:// URL of the copy of error.html, without a query
@@ -89,7 +87,7 @@ before(async () => {
   pageDir = fs.mkdtempSync(path.join(os.tmpdir(), 'zelvora-error-page-'));
   fs.copyFileSync(pageSource, path.join(pageDir, 'error.html'));
   pageUrl = pathToFileURL(path.join(pageDir, 'error.html')).href;
-  browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: CHROMIUM_ARGS });
+  browser = await chromium.launch({ executablePath: '/usr/bin/chromium-headless-shell', args: CHROMIUM_ARGS });
   context = await browser.newContext();
 });
 
