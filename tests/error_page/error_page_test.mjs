@@ -102,9 +102,14 @@ after(async () => {
 // document of the window too (the time skipped is kept in the window's
 // sessionStorage). So the page's own schedule, unchanged, runs in a fraction
 // of a second. Each delay the page asks for is reported on the console as
-// "clock: <ms>".
+// "clock: <ms>", and each document says whether it found the window's
+// sessionStorage ("clock: storage kept") or an empty one ("clock: storage
+// new").
 function testClock({ scale }) {
   if (location.protocol !== 'file:') return;
+  const MARK = 'test clock: window';
+  console.debug(sessionStorage.getItem(MARK) ? 'clock: storage kept' : 'clock: storage new');
+  sessionStorage.setItem(MARK, '1');
   const KEY = 'test clock: ms skipped';
   const skipped = () => Number(sessionStorage.getItem(KEY)) || 0;
   const realNow = Date.now;
@@ -483,7 +488,7 @@ async function openShellWindow(failedUrl, clock, { offline = false, hidden = fal
   page.setDefaultTimeout(30_000);
   await page.addInitScript(testClock, { scale: clock });
   if (hidden) await page.addInitScript(testHidden);
-  const win = { page, attempts: [], delays: [], pageErrors: [] };
+  const win = { page, attempts: [], delays: [], pageErrors: [], documents: 0, storageLost: false };
   if (offline) {
     const devtools = await context.newCDPSession(page);
     const cut = (yes) => devtools.send('Network.emulateNetworkConditions',
@@ -505,6 +510,7 @@ async function openShellWindow(failedUrl, clock, { offline = false, hidden = fal
       .then((query) => page.goto(pageUrl + query)).catch(() => {});
   });
   page.on('console', (m) => {
+    if (m.text() === 'clock: storage new' && win.documents++ > 0) win.storageLost = true;
     const delay = /^clock: (\d+)$/.exec(m.text());
     if (delay) win.delays.push(Number(delay[1]));
   });
@@ -533,6 +539,23 @@ async function nextLine(page) {
   });
 }
 
+// Now and then (under load, about one document in a few hundred) Chromium
+// starts a later document of a window with an empty sessionStorage of its
+// own: its wait and its attempt are then no part of the window's schedule.
+// A schedule test that fails where that happened runs again, up to 3 times.
+// |run| gets a list to put its windows in.
+async function againIfStorageLost(run) {
+  for (let tries = 1; ; ++tries) {
+    const windows = [];
+    try {
+      return await run(windows);
+    } catch (e) {
+      if (tries === 3 || !windows.some((win) => win.storageLost)) throw e;
+      console.log(`a document started with empty sessionStorage; running again (${e.message.split('\n')[0]})`);
+    }
+  }
+}
+
 describe('the page tries again by itself', { concurrency: PAGES_AT_ONCE }, () => {
   test('the hall comes back with no click once its server is up', async () => {
     const hall = await startHall();
@@ -553,11 +576,11 @@ describe('the page tries again by itself', { concurrency: PAGES_AT_ONCE }, () =>
   // Chromium's schedule with the first wait at 1 s, in this clock's time, 100
   // times faster: attempts 10, 60, 360 and 960 ms after the failure, each
   // later by what its failure and the new page take; the fifth 3 s later.
-  test('a server that stays down is asked at the schedule\'s pace, across new error pages', async () => {
+  test('a server that stays down is asked at the schedule\'s pace, across new error pages', () => againIfStorageLost(async (windows) => {
     const hall = await startHall();
     let win;
     try {
-      win = await openShellWindow(`${hall.url}/lobby`, 100);
+      windows.push(win = await openShellWindow(`${hall.url}/lobby`, 100));
       await win.page.waitForTimeout(3000);
       const asked = hall.paths.length;
       assert.ok(asked <= 4,
@@ -569,13 +592,13 @@ describe('the page tries again by itself', { concurrency: PAGES_AT_ONCE }, () =>
       assert.ok(gaps[0] >= 50 && gaps[1] >= 300 && gaps[2] >= 600,
         `expected at least 50, 300 and 600 ms between the requests, got ${gaps.join(', ')} ms`);
     } finally { await win?.close(); await hall.close(); }
-  });
+  }));
 
-  test('the waits grow to 30 min and stay there', async () => {
+  test('the waits grow to 30 min and stay there', () => againIfStorageLost(async (windows) => {
     const hall = await startHall();
     let win;
     try {
-      win = await openShellWindow(`${hall.url}/lobby`, 50_000);
+      windows.push(win = await openShellWindow(`${hall.url}/lobby`, 50_000));
       await waitUntil(() => win.delays.length >= 9, 'nine waits', 120_000);
       assert.deepEqual(win.delays.slice(0, 9),
         [1000, 5000, 30000, 60000, 300000, 600000, 1800000, 1800000, 1800000],
@@ -585,7 +608,7 @@ describe('the page tries again by itself', { concurrency: PAGES_AT_ONCE }, () =>
       assert.ok(hall.paths.length >= 8,
         `expected a request after each of the first 8 waits, got ${hall.paths.length}`);
     } finally { await win?.close(); await hall.close(); }
-  });
+  }));
 
   test('a failure 5 min after the last attempt starts the schedule again', async () => {
     const hall = await startHall();
