@@ -35,6 +35,8 @@ fi
 . "$root/scripts/lib/wine.sh"
 
 builds=${ZELVORA_BUILD_DIR:-$root/build/test}
+# New Wine prefixes are copies of one made by this Wine once (scripts/lib/wine.sh).
+export ZELVORA_WINE_TEMPLATES=$builds/wine-templates
 jobs=$(nproc)
 
 # The shell is built on the CEF test double as on CEF itself: through

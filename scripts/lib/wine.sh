@@ -1,4 +1,4 @@
-# Wine for one test architecture; sourced by the scripts that start Wine.
+# Wine for one test architecture; sourced by the bash scripts that start Wine.
 #
 #   wine_env ARCH PREFIX   exports what Wine needs to run ARCH's programs
 #                          (i686 or x86_64) in PREFIX: for x86_64, wrappers
@@ -7,7 +7,11 @@
 #                          64-bit loader too
 #   wine_prefix            creates that prefix, keeps one wineserver and one
 #                          idle program running in it and lets Wine manage
-#                          its own windows
+#                          its own windows. A new prefix costs wineboot about
+#                          6 CPU-seconds: where ZELVORA_WINE_TEMPLATES names
+#                          a folder, one is made there once for this recipe
+#                          and this Wine, and each prefix is a copy of it
+#                          (about 3 CPU-seconds, the start included)
 #   wine_stop              ends every process of the prefix and its server
 #
 # Debian's /usr/bin/wine and the launchers that go through it (wineboot,
@@ -51,26 +55,53 @@ wine_env() {
 }
 
 wine_prefix() {
-  mkdir -p "$WINEPREFIX"
+  if [ -n "${ZELVORA_WINE_TEMPLATES:-}" ]; then
+    local template
+    template=$ZELVORA_WINE_TEMPLATES/$WINEARCH-$(wine_template_key)
+    mkdir -p "$ZELVORA_WINE_TEMPLATES" "${WINEPREFIX%/*}"
+    # One maker at a time: a second waits and copies the first's.
+    (
+      flock 9
+      [ -d "$template" ] && exit
+      rm -rf "$template.new"
+      WINEPREFIX=$template.new wine_boot
+      WINEPREFIX=$template.new wine_stop
+      WINEPREFIX=$template.new wineserver -w 2>/dev/null || true
+      mv -T "$template.new" "$template"
+      # Templates of an earlier recipe or Wine go (700 MB each).
+      local old
+      for old in "${template%-*}"-*; do
+        [ "$old" = "$template" ] || rm -rf "$old"
+      done
+    ) 9>"$ZELVORA_WINE_TEMPLATES/lock"
+    cp -a "$template" "$WINEPREFIX"
+  else
+    wine_boot
+  fi
   wineserver -p  # One server for the whole run: each program starts faster.
-  timeout 300 wineboot -i >/dev/null 2>&1
-  # No window manager runs on our displays: Wine manages its windows itself
-  # instead of waiting for one to map and unmap them.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
-    >/dev/null 2>&1
-  # A program that waits, until wine_stop, for input that never comes. Once
-  # a prefix's last program has ended, Wine ends its desktop process too, and
-  # the next program to open a window waits for a new one: seconds each time,
-  # or more when it comes while the old one is still going.
   mkfifo "$WINEPREFIX/idle"
   (
     exec 9<>"$WINEPREFIX/idle"
     exec wine cmd.exe <"$WINEPREFIX/idle" >/dev/null 2>&1
   ) &
-  # Wine starts the desktop process from the first program that needs it,
-  # with that program's standard error, and it now lives until wine_stop:
-  # start it here, not from a test whose output ctest waits to see closed.
   wine rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1
+}
+
+# Makes a new prefix at $WINEPREFIX.
+wine_boot() {
+  mkdir -p "$WINEPREFIX"
+  wineserver -p
+  timeout 300 wineboot -i >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+    >/dev/null 2>&1
+}
+
+# What a template is made of: this file's recipe and the Wine that ran it.
+wine_template_key() {
+  {
+    cat "${BASH_SOURCE[0]}"
+    dpkg-query -W 'wine*' 'libwine*' 2>/dev/null || true
+  } | md5sum | cut -c1-16
 }
 
 wine_stop() {

@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Runs test program $1 with the arguments after it on two monitors side by
 # side: on the display scripts/test.sh provides for that, in a Wine prefix of
 # its own, since Wine reads the monitors once per prefix session.
