@@ -610,12 +610,12 @@ describe('the page tries again by itself', { concurrency: PAGES_AT_ONCE }, () =>
     } finally { await win?.close(); await hall.close(); }
   }));
 
-  test('a failure 5 min after the last attempt starts the schedule again', async () => {
+  test('a failure 5 min after the last attempt starts the schedule again', () => againIfStorageLost(async (windows) => {
     const hall = await startHall();
     const failed = `${hall.url}/lobby`;
     let win;
     try {
-      win = await openShellWindow(failed, FROZEN);
+      windows.push(win = await openShellWindow(failed, FROZEN));
       assert.equal(await nextLine(win.page), 'Trying again in 1 s…');
       // A click is an attempt too: its failure brings the next wait.
       await win.page.evaluate(() => document.getElementById('retry').click());
@@ -629,7 +629,7 @@ describe('the page tries again by itself', { concurrency: PAGES_AT_ONCE }, () =>
       assert.deepEqual(win.delays, [1000, 5000, 1000],
         'expected the first wait again for a failure 5 min after the last attempt');
     } finally { await win?.close(); await hall.close(); }
-  });
+  }));
 
   test('offline, the page waits; going online makes an attempt at once', async () => {
     const failed = 'http://127.0.0.1:9/hall';
