@@ -79,11 +79,18 @@ wine_prefix() {
     wine_boot
   fi
   wineserver -p  # One server for the whole run: each program starts faster.
+  # A program that waits, until wine_stop, for input that never comes. Once
+  # a prefix's last program has ended, Wine ends its desktop process too, and
+  # the next program to open a window waits for a new one: seconds each time,
+  # or more when it comes while the old one is still going.
   mkfifo "$WINEPREFIX/idle"
   (
     exec 9<>"$WINEPREFIX/idle"
     exec wine cmd.exe <"$WINEPREFIX/idle" >/dev/null 2>&1
   ) &
+  # Wine starts the desktop process from the first program that needs it,
+  # with that program's standard error, and it now lives until wine_stop:
+  # start it here, not from a test whose output ctest waits to see closed.
   wine rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1
 }
 
@@ -92,6 +99,8 @@ wine_boot() {
   mkdir -p "$WINEPREFIX"
   wineserver -p
   timeout 300 wineboot -i >/dev/null 2>&1
+  # No window manager runs on our displays: Wine manages its windows itself
+  # instead of waiting for one to map and unmap them.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
     >/dev/null 2>&1
 }
