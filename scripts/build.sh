@@ -35,7 +35,9 @@ else
   "$root/scripts/setup.sh" build
 fi
 
+. "$root/scripts/lib/ninja.sh"
 build=$root/build/release
+ninja_build_dir "$build"
 cmake -S "$root" -B "$build" \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-mingw.cmake" \
   -DCMAKE_BUILD_TYPE=Release \

@@ -2,8 +2,8 @@
 # Installs from Debian's archive what a fresh Debian 12 machine lacks for one
 # or more jobs, and is the one place that knows how to:
 #
-#   scripts/setup.sh build   the MinGW-w64 i686 compiler, CMake, wixl,
-#                            faketime
+#   scripts/setup.sh build   the MinGW-w64 i686 compiler, CMake, Ninja,
+#                            wixl, faketime
 #   scripts/setup.sh test    the above, the x86_64 compiler, 64-bit Wine,
 #                            Xvfb and Xephyr, GoogleTest, Chromium,
 #                            the browser test's npm packages,
@@ -44,7 +44,7 @@ want32() { have "$@" || need32+=("$1"); }  # want32 PACKAGE [FILE]
 
 want_build() {
   want cmake /usr/bin/cmake
-  want make /usr/bin/make
+  want ninja-build /usr/bin/ninja
   # Only the posix thread model the toolchain files use, not the win32 one.
   want g++-mingw-w64-i686-posix /usr/bin/i686-w64-mingw32-g++-posix
   want wixl /usr/bin/wixl

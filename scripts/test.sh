@@ -33,6 +33,7 @@ fi
 
 "$root/scripts/setup.sh" test
 . "$root/scripts/lib/wine.sh"
+. "$root/scripts/lib/ninja.sh"
 
 builds=${ZELVORA_BUILD_DIR:-$root/build/test}
 # New Wine prefixes are copies of one made by this Wine once (scripts/lib/wine.sh).
@@ -44,6 +45,7 @@ jobs=$(nproc)
 # cef_double ARCH builds the double and installs that folder for ARCH.
 cef_double() {
   local arch=$1
+  ninja_build_dir "$builds/cef_double/$arch/build"
   cmake -S "$root/tests/cef_double" -B "$builds/cef_double/$arch/build" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-mingw.cmake" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -57,6 +59,7 @@ configure() {
   local arch=$1 type=$2
   shift 2
   cef_double "$arch"
+  ninja_build_dir "$builds/$arch"
   cmake -S "$root" -B "$builds/$arch" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-mingw.cmake" \
     -DCMAKE_BUILD_TYPE="$type" -DZELVORA_BUILD_TESTS=ON \
