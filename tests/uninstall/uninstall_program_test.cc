@@ -169,27 +169,56 @@ void ExpectFailureBox(Process& uninstall) {
   EXPECT_EQ(0u, uninstall.ExitCode());
 }
 
+// Counts the processes started from here on. This process joins a job, and
+// a process a member of a job creates is in that job too (CreateProcess,
+// unless it breaks away), even one that has ended already.
+class ProcessCount {
+ public:
+  ProcessCount() : job_(CreateJobObjectW(nullptr, nullptr)) {
+    joined_ = job_ && AssignProcessToJobObject(job_, GetCurrentProcess());
+  }
+  ~ProcessCount() {
+    if (job_)
+      CloseHandle(job_);
+  }
+  bool joined() const { return joined_; }
+  // Every process the job ever had, this one included (0: unknown).
+  DWORD Total() const {
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
+    if (!QueryInformationJobObject(job_, JobObjectBasicAccountingInformation,
+                                   &info, sizeof(info), nullptr)) {
+      return 0;
+    }
+    return info.TotalProcesses;
+  }
+
+ private:
+  HANDLE job_;
+  bool joined_ = false;
+};
+
 // Only a product code reaches msiexec: an argument that would carry switches
-// of its own, braces, or any other text shows the failure box instead.
+// of its own, braces, or any other text shows the failure box instead, and
+// the uninstaller starts no program at all.
 TEST(UninstallProgram, RefusesAllButAProductCodeWithTheFailureBox) {
   const std::wstring installed_file = InstallTestProduct();
   ASSERT_TRUE(FileExists(installed_file));
+  ProcessCount processes;
+  ASSERT_TRUE(processes.joined()) << "AssignProcessToJobObject failed";
   const std::wstring code = kProductCode;
   for (const std::wstring& argument :
        {L"\"" + code + L"} /x {" + code + L"\"", L"{" + code + L"}",
         std::wstring(250, L'F'), std::wstring(L"\"\"")}) {
     SCOPED_TRACE(testing::Message() << "argument " << argument.c_str());
+    const DWORD before = processes.Total();
     Process uninstall(Uninstaller() + L" " + argument, L"");
     ExpectFailureBox(uninstall);
+    EXPECT_EQ(before + 1, processes.Total())
+        << "expected the uninstaller alone, and no program it started";
   }
-  // A smuggled "/x" would have removed it by now.
-  EXPECT_FALSE(WaitFor(
-      [&] {
-        return MsiQueryProductStateW(kProductGuid) != INSTALLSTATE_DEFAULT ||
-               !FileExists(installed_file);
-      },
-      5000))
+  EXPECT_EQ(INSTALLSTATE_DEFAULT, MsiQueryProductStateW(kProductGuid))
       << "the product was removed";
+  EXPECT_TRUE(FileExists(installed_file)) << "the product was removed";
 
   RunAndWait(L"\"" + SystemMsiexec() + L"\" /x " + kProductGuid + L" /qn", L"",
              kTimeoutMs);
