@@ -31,6 +31,11 @@ endforeach()
 set(CEF_RUNTIME_DIR ${CEF_ROOT}/Release)
 set(CEF_RESOURCE_DIR ${CEF_ROOT}/Resources)
 set(cef_dll ${CEF_RUNTIME_DIR}/libcef.dll)
+# What is read from the distribution below (libcef.dll's exports, the files
+# Release/ ships) is read again when it changes: a file of Release/ changed,
+# added or removed.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${cef_dll} ${CEF_RUNTIME_DIR})
 
 # libcef.dll must be of the toolchain's architecture.
 execute_process(COMMAND ${CMAKE_OBJDUMP} -p ${cef_dll}
@@ -85,7 +90,8 @@ if(NOT EXISTS ${cef_import} OR
 endif()
 
 # The wrapper: every source the distribution ships under libcef_dll/.
-file(GLOB_RECURSE cef_wrapper_sources ${CEF_ROOT}/libcef_dll/*.cc)
+file(GLOB_RECURSE cef_wrapper_sources CONFIGURE_DEPENDS
+     ${CEF_ROOT}/libcef_dll/*.cc)
 add_library(libcef_dll_wrapper STATIC ${cef_wrapper_sources})
 # CEF's code, not ours: no warnings.
 target_compile_options(libcef_dll_wrapper PRIVATE -w)

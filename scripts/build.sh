@@ -35,7 +35,7 @@ else
   "$root/scripts/setup.sh" build
 fi
 
-. "$root/scripts/lib/ninja.sh"
+. "$root/scripts/lib/cmake.sh"
 build=$root/build/release
 ninja_build_dir "$build"
 cmake -S "$root" -B "$build" \

@@ -33,7 +33,7 @@ fi
 
 "$root/scripts/setup.sh" test
 . "$root/scripts/lib/wine.sh"
-. "$root/scripts/lib/ninja.sh"
+. "$root/scripts/lib/cmake.sh"
 
 builds=${ZELVORA_BUILD_DIR:-$root/build/test}
 # New Wine prefixes are copies of one made by this Wine once (scripts/lib/wine.sh).
@@ -45,10 +45,9 @@ jobs=$(nproc)
 # cef_double ARCH builds the double and installs that folder for ARCH.
 cef_double() {
   local arch=$1
-  ninja_build_dir "$builds/cef_double/$arch/build"
-  cmake -S "$root/tests/cef_double" -B "$builds/cef_double/$arch/build" \
+  cmake_configure "$builds/cef_double/$arch/build" -S "$root/tests/cef_double" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-mingw.cmake" \
-    -DCMAKE_BUILD_TYPE=Release >/dev/null
+    -DCMAKE_BUILD_TYPE=Release
   cmake --build "$builds/cef_double/$arch/build" -j"$jobs"
   cmake --install "$builds/cef_double/$arch/build" \
     --prefix "$builds/cef_double/$arch/dist" >/dev/null
@@ -59,11 +58,10 @@ configure() {
   local arch=$1 type=$2
   shift 2
   cef_double "$arch"
-  ninja_build_dir "$builds/$arch"
-  cmake -S "$root" -B "$builds/$arch" \
+  cmake_configure "$builds/$arch" -S "$root" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-mingw.cmake" \
     -DCMAKE_BUILD_TYPE="$type" -DZELVORA_BUILD_TESTS=ON \
-    -DCEF_ROOT="$builds/cef_double/$arch/dist" "$@" >/dev/null
+    -DCEF_ROOT="$builds/cef_double/$arch/dist" "$@"
 }
 
 run=$(mktemp -d /tmp/zelvora-test.XXXXXX)

@@ -27,7 +27,7 @@
 # the build takes the commit's time, as a release build does.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-. "$root/scripts/lib/ninja.sh"
+. "$root/scripts/lib/cmake.sh"
 
 usage() {
   echo "usage: CEF_ROOT=<CEF distribution> $0 RELEASED_DIR [COMMIT]" >&2
