@@ -453,16 +453,17 @@ describe('the page stands alone', { concurrency: PAGES_AT_ONCE }, () => {
   });
 });
 
-// A hall on 127.0.0.1 that is down (it answers each request with a line
-// that is no HTTP: the browser's load fails, and it does not ask again) until
-// |up| is set. Records the path and time (ms) of each request it receives.
+// A hall on 127.0.0.1 that is down until |up| is set: it answers each
+// request "204 No Content", which leaves the window on its error page (see
+// openShellWindow). Records the path and time (ms) of each request it
+// receives.
 async function startHall() {
   const hall = { up: false, paths: [], times: [] };
   hall.server = http.createServer((request, response) => {
     hall.paths.push(request.url);
     hall.times.push(performance.now());
     if (!hall.up) {
-      request.socket.end('down\r\n\r\n');
+      response.writeHead(204).end();
       return;
     }
     response.writeHead(200, { 'content-type': 'text/html' });
@@ -507,15 +508,25 @@ async function openShellWindow(failedUrl, clock, { offline = false, hidden = fal
   const isWebLoad = (r) => r.isNavigationRequest() && r.frame() === page.mainFrame() &&
     /^https?:/.test(r.url());
   page.on('request', (r) => { if (isWebLoad(r)) win.attempts.push(r.url()); });
-  page.on('requestfailed', (r) => {
+  const showErrorPage = (r) => shellErrorPageQuery(r.url())
+    .then((query) => page.goto(pageUrl + query)).catch(() => {});
+  page.on('requestfailed', async (r) => {
     if (!isWebLoad(r)) return;
+    // A hall that is down answers 204: Chromium ends the load without a page
+    // (net::ERR_ABORTED) and the window stays on its error page, which a new
+    // one replaces as for a failed load. The page sees the same, and the
+    // browser is spared a process for its own error page and one for coming
+    // back.
+    if ((await r.response().catch(() => null))?.status() === 204) {
+      showErrorPage(r);
+      return;
+    }
     // Ours follows Chromium's own error page, as OnLoadError does. Loaded
     // while Chromium's is still coming, ours now and then starts with an
     // empty sessionStorage (about 1 load in 70 under load), which would
     // restart the schedule.
     page.waitForURL((u) => u.protocol === 'chrome-error:', { waitUntil: 'commit' })
-      .then(() => shellErrorPageQuery(r.url()))
-      .then((query) => page.goto(pageUrl + query)).catch(() => {});
+      .then(() => showErrorPage(r), () => {});
   });
   page.on('console', (m) => {
     if (m.text() === 'clock: storage new' && win.documents++ > 0) win.storageLost = true;
