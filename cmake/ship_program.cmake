@@ -20,7 +20,8 @@ endforeach()
 if(NOT DEFINED OUT)
   set(OUT ${IN})
 endif()
+# objcopy takes the time stamp from its environment: this script's.
+set(ENV{SOURCE_DATE_EPOCH} ${SOURCE_DATE_EPOCH})
 execute_process(
-  COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH}
-          ${OBJCOPY} --strip-all --long-section-names disable ${IN} ${OUT}
+  COMMAND ${OBJCOPY} --strip-all --long-section-names disable ${IN} ${OUT}
   COMMAND_ERROR_IS_FATAL ANY)

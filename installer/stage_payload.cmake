@@ -39,13 +39,16 @@ foreach(program ${SHELL} ${UNINSTALLER} ${CACHE_REMOVAL})
   get_filename_component(name ${program} NAME)
   list(APPEND code_names ${name})
 endforeach()
+# Each as cmake/ship_program.cmake ships it, in this process (a function
+# scope: its IN and OUT are each program's own).
+set(ship_script ${CMAKE_CURRENT_LIST_DIR}/../cmake/ship_program.cmake)
+function(ship_staged name)
+  set(IN ${STAGE}/${name})
+  include(${ship_script})
+endfunction()
 if(OBJCOPY)
   foreach(name ${code_names})
-    execute_process(
-      COMMAND ${CMAKE_COMMAND} -DOBJCOPY=${OBJCOPY}
-              -DSOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH} -DIN=${STAGE}/${name}
-              -P ${CMAKE_CURRENT_LIST_DIR}/../cmake/ship_program.cmake
-      COMMAND_ERROR_IS_FATAL ANY)
+    ship_staged(${name})
   endforeach()
 endif()
 
