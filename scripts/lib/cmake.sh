@@ -31,6 +31,6 @@ cmake_configure() {
     return
   fi
   rm -f "$stamp"
-  cmake -B "$dir" "$@" >/dev/null
+  cmake -B "$dir" "$@" >/dev/null || return
   printf '%s' "$*" >"$stamp"
 }
