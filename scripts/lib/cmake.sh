@@ -19,18 +19,20 @@ ninja_build_dir() {
 }
 
 # cmake_configure DIR CMAKE-ARGS...: configures the build in DIR, unless its
-# last configuring had these same arguments and succeeded: then its build
+# last configuring had these same arguments and SOURCE_DATE_EPOCH (which the
+# build reads when it is configured) and succeeded: then its build
 # configures it again itself where a CMake file changed (Ninja's rule), and
 # a second or so is saved.
 cmake_configure() {
-  local dir=$1 stamp=$1/zelvora-configured-with
+  local dir=$1 stamp=$1/zelvora-configured-with settings
   shift
+  settings="SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-} $*"
   ninja_build_dir "$dir"
   if [ -f "$dir/build.ninja" ] && [ -f "$stamp" ] &&
-    [ "$(cat "$stamp")" = "$*" ]; then
+    [ "$(cat "$stamp")" = "$settings" ]; then
     return
   fi
   rm -f "$stamp"
   cmake -B "$dir" "$@" >/dev/null || return
-  printf '%s' "$*" >"$stamp"
+  printf '%s' "$settings" >"$stamp"
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # scripts/lib/cmake.sh, which scripts/test.sh configures its builds with: a
-# build folder is configured again when its settings change and only then,
-# and one that another generator made is made anew with Ninja.
+# build folder is configured again when its settings (SOURCE_DATE_EPOCH
+# among them) change and only then, and one that another generator made is
+# made anew with Ninja.
 #
 #   build_folders_test.sh CMAKE_SH
 set -euo pipefail
@@ -32,6 +33,10 @@ cmake_configure "$build" -S "$work/src" -DSETTING=one
 cmake_configure "$build" -S "$work/src" -DSETTING=two
 [ "$(configured)" = "one two " ] ||
   fail "a changed setting: expected it configured again with it, got: $(configured)"
+# The build reads SOURCE_DATE_EPOCH when it is configured.
+SOURCE_DATE_EPOCH=946684800 cmake_configure "$build" -S "$work/src" -DSETTING=two
+[ "$(configured)" = "one two two " ] ||
+  fail "SOURCE_DATE_EPOCH set: expected it configured again, got: $(configured)"
 grep -qx 'CMAKE_GENERATOR:INTERNAL=Ninja' "$build/CMakeCache.txt" ||
   fail "expected a Ninja build, got: $(grep CMAKE_GENERATOR: "$build/CMakeCache.txt")"
 
