@@ -171,9 +171,10 @@ echo "test: architectures: $arches"
 # The x86_64 build is the tests' own and ships nothing: it is stamped with a
 # fixed time (2000-01-01), not the commit's, so that a new commit does not
 # relink each of its programs (about 40 CPU-seconds).
-SOURCE_DATE_EPOCH=946684800 \
+x86_64_time=946684800
+SOURCE_DATE_EPOCH=$x86_64_time \
   configure x86_64 Debug -DZELVORA_SHIPPED_PROGRAM_DIR="$builds/i686/bin"
-SOURCE_DATE_EPOCH=946684800 cmake --build "$builds/x86_64" -j"$jobs"
+SOURCE_DATE_EPOCH=$x86_64_time cmake --build "$builds/x86_64" -j"$jobs"
 
 # suite ARCH [CTEST-ARGS...]: ARCH's build under its Wine, in new prefixes.
 suite() {
