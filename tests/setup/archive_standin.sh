@@ -14,8 +14,9 @@
 # $STANDIN_DIR/log; dpkg's architectures and those apt's lists cover live
 # there.
 set -u
-echo "$(basename "$0") $*" >>"$STANDIN_DIR/log"
-case $(basename "$0") in
+name=${0##*/}
+echo "$name $*" >>"$STANDIN_DIR/log"
+case $name in
   sleep) ;;
   id) [ "$1" = -u ] && echo 0 ;;
   dpkg-query)

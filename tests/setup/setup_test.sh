@@ -19,21 +19,21 @@ fail() {
 # run SCENARIO [VAR=VALUE...]: setup.sh test, from a copy of the scripts in a
 # tree of its own (with no npm packages yet), with the stand-ins; its output
 # in $out, its exit status in $status, the stand-ins' calls in $calls.
+mkdir "$work/bin"
+for tool in apt-get dpkg dpkg-query npm id sleep; do
+  ln -s "$here/archive_standin.sh" "$work/bin/$tool"
+done
 run() {
   local dir=$work/$1
   shift
-  mkdir -p "$dir/bin" "$dir/tree/scripts" "$dir/tree/tests/error_page" \
-    "$dir/root"
+  mkdir -p "$dir/tree/scripts" "$dir/tree/tests/error_page" "$dir/root"
   cp "$setup" "$dir/tree/scripts/setup.sh"
-  for tool in apt-get dpkg dpkg-query npm id sleep; do
-    ln -s "$here/archive_standin.sh" "$dir/bin/$tool"
-  done
   status=0
-  out=$(env PATH="$dir/bin:$PATH" STANDIN_DIR="$dir" \
+  out=$(env PATH="$work/bin:$PATH" STANDIN_DIR="$dir" \
     ZELVORA_SETUP_PROBE_ROOT="$dir/root" "$@" \
     bash "$dir/tree/scripts/setup.sh" test 2>&1) || status=$?
   calls=$(cat "$dir/log" 2>/dev/null || true)
-  printf '%s\n' "$out" | sed "s/^/  [$(basename "$dir")] /"
+  printf '%s\n' "$out" | sed "s/^/  [${dir##*/}] /"
 }
 
 expect_output() {  # expect_output SCENARIO TEXT
@@ -108,10 +108,12 @@ mkdir -p "$present/tree/tests/error_page/node_modules/playwright-core"
 echo '{"lockfileVersion": 3}' >"$present/tree/tests/error_page/package-lock.json"
 cp "$present/tree/tests/error_page/package-lock.json" \
   "$present/tree/tests/error_page/node_modules/.zelvora-installed-lock.json"
+files=()
 for file in $(sed -n 's|^ *want\(32\)\? [^ ]* \(/[^ ]*\)$|\2|p' "$setup"); do
-  mkdir -p "$present/root$(dirname "$file")"
-  touch "$present/root$file"
+  files+=("$present/root$file")
 done
+mkdir -p "${files[@]%/*}"
+touch "${files[@]}"
 run present STANDIN_INSTALLED=1 ZELVORA_SETUP_TEST_RUNS_32BIT=yes
 [ "$status" -eq 0 ] || fail "present: expected exit 0, got $status"
 ! grep -qv '^dpkg-query ' <<<"$calls" ||
