@@ -9,16 +9,13 @@
 
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { execFile } from 'node:child_process';
+import { spawn } from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
-import { promisify } from 'node:util';
 import { chromium } from 'playwright-core';
-
-const execFileAsync = promisify(execFile);
 
 const repoRoot = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..', '..');
 const pageSource = path.join(repoRoot, 'shell', 'error.html');
@@ -41,42 +38,52 @@ const SETTLE_MS = 150;
 const PAGES_AT_ONCE = 4;
 
 // The query the shell appends to error.html for |failedUrl|, from the
-// shell's own ErrorPageUrlFor (shell/error_page_url.cc). A promise: the
-// addresses asked for at once (tests start side by side) go to one run of
-// that program, which runs while the tests wait; each is asked once.
+// shell's own ErrorPageUrlFor (shell/error_page_url.cc), asked of one
+// error_page_url_for process that serves the whole test (a process each
+// would cost more than the pages): each address is written to it ended by
+// NUL, and its answers come back in order, each ended by NUL. A promise;
+// each address is asked once.
 const ERROR_PAGE_URL = 'file:///error.html';
 const errorPageQueries = new Map(); // failed address -> promise of its query
-let nextRun = null; // { failed: [addresses], queries: promise of theirs }
+let urlFor = null; // { child, waiting: [{ resolve, reject }], text, exited }
 function shellErrorPageQuery(failedUrl) {
   if (!errorPageQueries.has(failedUrl)) {
-    if (!nextRun) {
-      const run = { failed: [] };
-      run.queries = new Promise((resolve) => setImmediate(resolve)).then(() => {
-        nextRun = null;
-        return errorPageQueriesOf(run.failed);
-      });
-      nextRun = run;
-    }
-    const index = nextRun.failed.push(failedUrl) - 1;
-    errorPageQueries.set(failedUrl, nextRun.queries.then((queries) => queries[index]));
+    errorPageQueries.set(failedUrl, askUrlFor(failedUrl).then((url) => {
+      assert.ok(url.startsWith(ERROR_PAGE_URL + '?'), `expected ${ERROR_PAGE_URL}?..., got ${url}`);
+      return url.slice(ERROR_PAGE_URL.length);
+    }));
   }
   return errorPageQueries.get(failedUrl);
 }
-async function errorPageQueriesOf(failed) {
-  const program = process.env.ZELVORA_ERROR_PAGE_URL_FOR;
-  assert.ok(program && fs.existsSync(program),
-    'expected ZELVORA_ERROR_PAGE_URL_FOR to name the built error_page_url_for program');
-  // Under AddressSanitizer, as built; its leak check at exit, three
-  // quarters of each run's time, is left to the native tests of the same
-  // code.
-  const { stdout } = await execFileAsync(program, failed,
-    { encoding: 'utf8', env: { ...process.env, ASAN_OPTIONS: 'detect_leaks=0' } });
-  const urls = stdout.split('\0');
-  assert.equal(urls.pop(), '', 'expected each address from error_page_url_for to end in NUL');
-  assert.equal(urls.length, failed.length, `expected ${failed.length} addresses from error_page_url_for`);
-  return urls.map((url) => {
-    assert.ok(url.startsWith(ERROR_PAGE_URL + '?'), `expected ${ERROR_PAGE_URL}?..., got ${url}`);
-    return url.slice(ERROR_PAGE_URL.length);
+function askUrlFor(failed) {
+  if (!urlFor) {
+    const program = process.env.ZELVORA_ERROR_PAGE_URL_FOR;
+    assert.ok(program && fs.existsSync(program),
+      'expected ZELVORA_ERROR_PAGE_URL_FOR to name the built error_page_url_for program');
+    // Under AddressSanitizer, as built, with its leak check when it ends.
+    const child = spawn(program, [], { stdio: ['pipe', 'pipe', 'inherit'] });
+    urlFor = { child, waiting: [], text: '' };
+    const served = urlFor;
+    child.stdout.setEncoding('utf8');
+    child.stdout.on('data', (chunk) => {
+      served.text += chunk;
+      for (let end; (end = served.text.indexOf('\0')) >= 0;) {
+        const url = served.text.slice(0, end);
+        served.text = served.text.slice(end + 1);
+        const next = served.waiting.shift();
+        if (next) next.resolve(url);
+      }
+    });
+    served.exited = new Promise((resolve) => child.on('close', (code, signal) => {
+      for (const { reject } of served.waiting.splice(0)) {
+        reject(new Error(`error_page_url_for ended (${signal ?? `exit ${code}`}) without an answer`));
+      }
+      resolve(signal ?? code);
+    }));
+  }
+  return new Promise((resolve, reject) => {
+    urlFor.waiting.push({ resolve, reject });
+    urlFor.child.stdin.write(failed + '\0');
   });
 }
 
@@ -97,6 +104,11 @@ before(async () => {
 
 after(async () => {
   await browser?.close();
+  if (urlFor) {
+    urlFor.child.stdin.end();
+    assert.equal(await urlFor.exited, 0,
+      'expected error_page_url_for to end with exit status 0 (no AddressSanitizer report)');
+  }
   if (pageDir) fs.rmSync(pageDir, { recursive: true, force: true });
 });
 

@@ -1,6 +1,7 @@
-// Prints the shell's error-page address for each failed address given as an
-// argument, each followed by a NUL byte, so that the browser test opens
-// error.html exactly as the shell would.
+// Reads failed addresses from standard input, each ended by a NUL byte, and
+// answers each at once with the shell's error-page address for it, ended by
+// a NUL byte too, so that the browser test opens error.html exactly as the
+// shell would. One process serves the whole test.
 
 #include <stdio.h>
 
@@ -8,10 +9,20 @@
 
 #include "error_page_url.h"
 
-int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string url = error_page::ErrorPageUrlFor(argv[i]);
+int main() {
+  std::string failed;
+  int c;
+  while ((c = getchar()) != EOF) {
+    if (c != '\0') {
+      failed.push_back(static_cast<char>(c));
+      continue;
+    }
+    const std::string url = error_page::ErrorPageUrlFor(failed);
     fwrite(url.data(), 1, url.size() + 1, stdout);
+    if (fflush(stdout) != 0)
+      return 1;
+    failed.clear();
   }
-  return fflush(stdout) == 0 ? 0 : 1;
+  // An address cut short is an error of the caller's.
+  return failed.empty() && !ferror(stdin) ? 0 : 1;
 }
