@@ -63,32 +63,40 @@ for name in Zelvora.exe uninstall.exe; do
   [ -f "$released/$name" ] || die "$released has no $name"
 done
 
-# The ProductVersion string of a program's version resource.
-program_version() {
-  python3 - "$1" <<'EOF'
+# The ProductVersion strings of programs' version resources, one line each
+# ("-" for a program that has none).
+program_versions() {
+  python3 - "$@" <<'EOF'
 import sys
-data = open(sys.argv[1], "rb").read()
 key = "ProductVersion\0".encode("utf-16-le")
-at = data.find(key)
-if at < 0:
-    sys.exit(1)
-at += len(key)
-while data[at:at + 2] == b"\0\0":
-    at += 2
-end = at
-while end < len(data) and data[end:end + 2] != b"\0\0":
-    end += 2
-print(data[at:end].decode("utf-16-le"))
+for name in sys.argv[1:]:
+    data = open(name, "rb").read()
+    at = data.find(key)
+    if at < 0:
+        print("-")
+        continue
+    at += len(key)
+    while data[at:at + 2] == b"\0\0":
+        at += 2
+    end = at
+    while end < len(data) and data[end:end + 2] != b"\0\0":
+        end += 2
+    # One line, whatever the resource holds.
+    print(data[at:end].decode("utf-16-le", "replace").encode("unicode_escape").decode())
 EOF
 }
 version=$({ git -C "$root" show "$commit:CMakeLists.txt" 2>/dev/null || true; } |
   sed -n 's/^project(Zelvora VERSION \([0-9.]*\).*/\1/p')
 [ -n "$version" ] || die "$commit_name: no version in its CMakeLists.txt"
-for name in Zelvora.exe uninstall.exe; do
-  carried=$(program_version "$released/$name") ||
-    die "$released/$name: no version resource"
-  [ "$carried" = "$version" ] ||
-    die "$released/$name is version $carried, but $commit_name ($commit) builds $version: give the release's tag or commit"
+names=(Zelvora.exe uninstall.exe)
+carried=$(program_versions "${names[@]/#/$released/}") ||
+  die "could not read the versions of $released's programs"
+mapfile -t carried <<<"$carried"
+for i in "${!names[@]}"; do
+  name=${names[i]}
+  [ "${carried[i]:--}" != - ] || die "$released/$name: no version resource"
+  [ "${carried[i]}" = "$version" ] ||
+    die "$released/$name is version ${carried[i]}, but $commit_name ($commit) builds $version: give the release's tag or commit"
 done
 [ "$msi_name" = "Zelvora-$version.msi" ] ||
   die "$released/$msi_name: expected Zelvora-$version.msi for version $version"
@@ -104,28 +112,35 @@ trap 'rm -rf "$work"' EXIT
 signatures=$work/signatures
 mkdir -p "$signatures" "$work/package"
 msiextract -C "$work/package" "${msis[0]}" >/dev/null 2>&1 || true
+declare -A found=()
+while IFS= read -r -d '' file; do
+  [ -n "${found[${file##*/}]:-}" ] || found[${file##*/}]=$file
+done < <(find "$work/package" -type f \( -name Zelvora.exe -o -name uninstall.exe \) -print0)
 for name in Zelvora.exe uninstall.exe; do
-  found=$(find "$work/package" -name "$name" -type f | head -n 1)
-  if [ -z "$found" ]; then
+  if [ -z "${found[$name]:-}" ]; then
     echo "verify-release: no $name to read in $msi_name; taking the signature of the released $name"
-    found=$released/$name
+    found[$name]=$released/$name
   fi
-  cp "$found" "$signatures/$name"
 done
+cp "${found[Zelvora.exe]}" "$signatures/Zelvora.exe"
+cp "${found[uninstall.exe]}" "$signatures/uninstall.exe"
 msiinfo extract "${msis[0]}" Binary.CacheRemoval \
   >"$signatures/cache_removal.dll" ||
   die "$msi_name holds no custom action (Binary table, CacheRemoval)"
 cp "${msis[0]}" "$signatures/"
 # The rebuild is made of the commit, the CEF distribution and these
 # signatures alone: a kept one with the same is compared with again.
-for name in Zelvora.exe uninstall.exe cache_removal.dll "$msi_name"; do
+signed=(Zelvora.exe uninstall.exe cache_removal.dll "$msi_name")
+mkdir "$work/attached"
+for name in "${signed[@]}"; do
   osslsigncode extract-signature -in "$signatures/$name" \
-    -out "$work/signature" >/dev/null 2>&1 ||
+    -out "$work/attached/$name" >/dev/null 2>&1 ||
     die "$name: no signature to attach (from $msi_name or $released)"
-  echo "$name $(sha256sum <"$work/signature")"
-  rm -f "$work/signature"
-done >"$work/signatures.sum"
-echo "$commit $cef_root" >>"$work/signatures.sum"
+done
+{
+  (cd "$work/attached" && sha256sum -- "${signed[@]}")
+  echo "$commit $cef_root"
+} >"$work/signatures.sum"
 
 rebuilt=${ZELVORA_VERIFY_KEEP:-$work/rebuilt}
 if [ -n "${ZELVORA_VERIFY_KEEP:-}" ] &&

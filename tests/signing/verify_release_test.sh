@@ -205,8 +205,9 @@ sed -i /ZELVORA_SIGN_FROM/d "$repo/cmake/Signing.cmake"
 commit_sources "Without ZELVORA_SIGN_FROM"
 before=$(git -C "$repo" rev-parse HEAD)
 git -C "$repo" checkout --quiet HEAD~1 -- cmake/Signing.cmake
-echo 'message(FATAL_ERROR "This commit does not build")' \
-  >>"$repo/CMakeLists.txt"
+# (It stops before CMake looks for compilers: that would only cost time.)
+sed -i '1a message(FATAL_ERROR "This commit does not build")' \
+  "$repo/CMakeLists.txt"
 commit_sources "A commit that does not build"
 refused "a commit from before ZELVORA_SIGN_FROM" \
   "predates verifiable releases" "$released" "$before"
