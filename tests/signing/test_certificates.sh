@@ -4,6 +4,29 @@
 # with its key signer-key.pem (encrypted with the password in
 # PASSWORD-FILE), chain.pem (signer, then CA) and signer.p12 (the chain and
 # key, under the same password).
+
+# test_key NAME FILE: a 2048-bit RSA key, unencrypted, in FILE. Making one
+# takes a quarter of a CPU-second or more, and no test needs a new one:
+# where ZELVORA_TEST_KEYS names a folder, the key called NAME is made there
+# once and copied from there (the certificates are made anew each time).
+test_key() {
+  local name=$1 file=$2 keys=${ZELVORA_TEST_KEYS:-}
+  if [ -z "$keys" ]; then
+    openssl genpkey -quiet -algorithm RSA -pkeyopt rsa_keygen_bits:2048 \
+      -out "$file"
+    return
+  fi
+  mkdir -p "$keys" &&
+    (
+      flock 9
+      [ -s "$keys/$name-key.pem" ] ||
+        { openssl genpkey -quiet -algorithm RSA \
+          -pkeyopt rsa_keygen_bits:2048 -out "$keys/$name-key.pem.new" &&
+          mv "$keys/$name-key.pem.new" "$keys/$name-key.pem"; }
+    ) 9>"$keys/lock" &&
+    cp "$keys/$name-key.pem" "$file"
+}
+
 make_test_certificates() {
   local dir=$1 password_file=$2 days=${3:-1}
   cat >"$dir/openssl.cnf" <<'CNF'
@@ -20,12 +43,13 @@ authorityKeyIdentifier = keyid
 CNF
   (
     cd "$dir"
-    openssl genpkey -quiet -algorithm RSA -pkeyopt rsa_keygen_bits:2048 \
-      -out ca-key.pem
+    test_key ca ca-key.pem
     openssl req -x509 -new -key ca-key.pem -subj '/CN=Zelvora Test CA' \
       -days "$days" -config openssl.cnf -extensions ca -out ca.pem
-    openssl genpkey -quiet -algorithm RSA -pkeyopt rsa_keygen_bits:2048 \
-      -aes-256-cbc -pass "file:$password_file" -out signer-key.pem
+    test_key signer signer-plain.pem
+    openssl pkey -in signer-plain.pem -aes-256-cbc \
+      -passout "file:$password_file" -out signer-key.pem
+    rm signer-plain.pem
     openssl req -new -key signer-key.pem -passin "file:$password_file" \
       -subj '/CN=Zelvora Test Signer' -out signer.csr
     openssl x509 -req -in signer.csr -CA ca.pem -CAkey ca-key.pem \

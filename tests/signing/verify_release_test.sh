@@ -155,8 +155,10 @@ if osslsigncode verify -CAfile "$dir/ca.pem" -in "$work/resealed.msi" \
   >/dev/null 2>&1; then
   fail "$msi with a byte of its signature changed: expected osslsigncode verify to reject it, it accepted it"
 fi
-openssl req -x509 -new -newkey rsa:2048 -nodes -keyout "$work/other-key.pem" \
-  -subj '/CN=Another CA' -days 1 -out "$work/other-ca.pem" 2>/dev/null
+. "$repo/tests/signing/test_certificates.sh"
+test_key other-ca "$work/other-key.pem"
+openssl req -x509 -new -key "$work/other-key.pem" -subj '/CN=Another CA' \
+  -days 1 -out "$work/other-ca.pem" 2>/dev/null
 cafile=$work/other-ca.pem verify "$released"
 [ "$verified" -eq 1 ] ||
   fail "verify-release.sh, signatures of a CA not trusted: expected exit status 1, got $verified: $(cat "$work/verify.out")"
