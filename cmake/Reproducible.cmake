@@ -77,14 +77,18 @@ endforeach()
 # makes them.
 function(zelvora_ship_installed)
   foreach(target ${ARGN})
+    # In the install's own process (a function: the script's variables stay
+    # in it), not a CMake started for each program.
     install(CODE "
       if(CMAKE_INSTALL_DO_STRIP)
-        execute_process(COMMAND \"${CMAKE_COMMAND}\"
-          \"-DOBJCOPY=${CMAKE_OBJCOPY}\"
-          -DSOURCE_DATE_EPOCH=${ZELVORA_SOURCE_DATE_EPOCH}
-          \"-DIN=\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/$<TARGET_FILE_NAME:${target}>\"
-          -P \"${ZELVORA_SOURCE_ROOT}/cmake/ship_program.cmake\"
-          COMMAND_ERROR_IS_FATAL ANY)
+        function(zelvora_ship_installed_file)
+          set(OBJCOPY \"${CMAKE_OBJCOPY}\")
+          set(SOURCE_DATE_EPOCH ${ZELVORA_SOURCE_DATE_EPOCH})
+          set(IN \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/$<TARGET_FILE_NAME:${target}>\")
+          set(OUT \${IN})
+          include(\"${ZELVORA_SOURCE_ROOT}/cmake/ship_program.cmake\")
+        endfunction()
+        zelvora_ship_installed_file()
       endif()")
   endforeach()
 endfunction()

@@ -120,15 +120,21 @@ function(zelvora_sign_installed)
     return()
   endif()
   foreach(target ${ARG_UNPARSED_ARGUMENTS})
-    set(from "")
+    set(from "unset(SIGNATURE_FROM)")
     if(ARG_FROM)
-      set(from "\"-DSIGNATURE_FROM=${ARG_FROM}/$<TARGET_FILE_NAME:${target}>\"")
+      set(from "set(SIGNATURE_FROM \"${ARG_FROM}/$<TARGET_FILE_NAME:${target}>\")")
     endif()
+    # In the install's own process (a function: the script's variables stay
+    # in it), not a CMake started for each program.
     install(CODE "
-      execute_process(COMMAND \"${CMAKE_COMMAND}\"
-        \"-DSETTINGS=${ZELVORA_SIGN_SETTINGS}\" ${from}
-        \"-DIN=\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/$<TARGET_FILE_NAME:${target}>\"
-        -P \"${CMAKE_CURRENT_FUNCTION_LIST_DIR}/sign_file.cmake\"
-        COMMAND_ERROR_IS_FATAL ANY)")
+      function(zelvora_sign_installed_file)
+        set(SETTINGS \"${ZELVORA_SIGN_SETTINGS}\")
+        ${from}
+        set(IN \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/$<TARGET_FILE_NAME:${target}>\")
+        unset(OUT)
+        unset(DESCRIPTION)
+        include(\"${CMAKE_CURRENT_FUNCTION_LIST_DIR}/sign_file.cmake\")
+      endfunction()
+      zelvora_sign_installed_file()")
   endforeach()
 endfunction()

@@ -3,6 +3,8 @@
 #   cmake -DOBJCOPY=<objcopy> -DSOURCE_DATE_EPOCH=<seconds> -DIN=<exe>
 #         [-DOUT=<exe>] -P ship_program.cmake
 #
+# or include()d in a function that sets those variables.
+#
 # Stripped, and with section names of at most 8 characters (".eh_frame"
 # becomes ".eh_fram"; Windows and the unwinder find sections by address, not
 # by name). A longer name keeps a COFF string table at the end of the file,

@@ -6,6 +6,10 @@
 #         [-DOUT=<file>] [-DDESCRIPTION=<text>] [-DSIGNATURE_FROM=<file>]
 #         -P sign_file.cmake
 #
+# or include()d in a function that sets those variables (the install step and
+# stage_payload.cmake do: a CMake started for each file costs more than the
+# signing).
+#
 # Without OUT, IN is signed in place. With SIGNATURE_FROM, IN is not signed
 # again but gets the signature of that signed copy of itself (checked: the
 # result must be that copy). When the build attaches a release's signatures

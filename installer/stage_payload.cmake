@@ -57,11 +57,17 @@ endif()
 if(SIGNING)
   include(${SIGNING})
   if(ZELVORA_SIGNING)
+    # In this process, as the programs were shipped.
+    function(sign_staged name)
+      set(SETTINGS ${SIGNING})
+      set(IN ${STAGE}/${name})
+      unset(OUT)
+      unset(DESCRIPTION)
+      unset(SIGNATURE_FROM)
+      include(${ZELVORA_SIGN_SCRIPT})
+    endfunction()
     foreach(name ${code_names})
-      execute_process(
-        COMMAND ${CMAKE_COMMAND} -DSETTINGS=${SIGNING} -DIN=${STAGE}/${name}
-                -P ${ZELVORA_SIGN_SCRIPT}
-        COMMAND_ERROR_IS_FATAL ANY)
+      sign_staged(${name})
     endforeach()
   endif()
 endif()
